@@ -1,0 +1,32 @@
+#include "decode/text_decoders.h"
+#include "frame/name_list.h"
+
+#include <cstring>
+
+namespace kodra {
+
+int isBoundaryLine(const char* boundary, const char* line, int strict) noexcept {
+    if (*boundary && std::strstr(line, boundary)) return 1;
+    if (strict) return 0;
+    // Separator shapes that mail programs write, accepted even when the boundary
+    // itself was never read.
+    const std::size_t length = std::strlen(line);
+    const char* afterFour = length >= 4 ? line + 4 : line + length;
+    const bool dashedStart = std::strncmp(line, "----", 4) == 0;
+    const bool markAfterFour = std::strstr(afterFour, "=_") != nullptr;
+    if (dashedStart) return markAfterFour ? 1 : 0;
+    if (!std::strstr(line, "=======")) return 0;
+    const bool dashesAtFive = length >= 10 && std::strncmp(line + 4, "------", 6) == 0;
+    return markAfterFour || dashesAtFive ? 1 : 0;
+}
+
+int findBoundary(const NameList& boundaries, const char* line, int strict) noexcept {
+    int position = 1;
+    for (const char* boundary = boundaries.getAt(0); boundary; boundary = boundaries.next(boundary)) {
+        if (isBoundaryLine(boundary, line, strict)) return position;
+        ++position;
+    }
+    return 0;
+}
+
+}  // namespace kodra

@@ -1,0 +1,61 @@
+#include "decode/text_decoders.h"
+
+#include <cstring>
+#include <limits>
+
+namespace kodra {
+namespace {
+
+int hexValue(char c) noexcept {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexcept {
+    std::size_t read = 0;
+    std::size_t write = 0;
+    while (read < size) {
+        const char c = text[read];
+        if (c != '=') {
+            text[write++] = c;
+            ++read;
+            continue;
+        }
+        const std::size_t left = size - read - 1;  // characters after the "="
+        if (left == 0) return {write, write};     // soft break at the very end
+        const char next = text[read + 1];
+        if (next == '\r' || next == '\n') {  // soft break: drop the "=", keep the line end
+            ++read;
+            continue;
+        }
+        if (left == 1) {  // a cut escape stays in place but is not counted
+            text[write] = '=';
+            text[write + 1] = next;
+            return {write, write + 2};
+        }
+        const int high = hexValue(next);
+        const int low = hexValue(text[read + 2]);
+        if (high < 0 || low < 0) {
+            text[write++] = c;
+            ++read;
+            continue;
+        }
+        text[write++] = static_cast<char>(high << 4 | low);
+        read += 3;
+    }
+    return {write, write};
+}
+
+int decodeQuotedPrintableText(char* text) noexcept {
+    const QuotedPrintableResult result = decodeQuotedPrintable(text, std::strlen(text));
+    text[result.kept] = '\0';
+    return result.length > static_cast<std::size_t>(std::numeric_limits<int>::max())
+               ? 0
+               : static_cast<int>(result.length);
+}
+
+}  // namespace kodra

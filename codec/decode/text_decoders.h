@@ -1,0 +1,34 @@
+// Small text decoders shared by the decoding driver, the buffer codec and the
+// message readers.
+#pragma once
+
+#include <cstddef>
+
+namespace kodra {
+
+class NameList;
+
+struct QuotedPrintableResult {
+    std::size_t length;  // decoded length
+    std::size_t kept;    // bytes of text left in place (length, or length + 2 for a cut "=X")
+};
+
+// Decodes the quoted-printable escapes (RFC 2045, 6.7) of text[0, size) in place, without
+// reading beyond it: "=XX" (either case) becomes its byte, a final "=" and the "=" of
+// "=" CR / "=" LF are soft breaks and vanish, a text that ends in "=" and one character
+// stops there (the two stay in place, uncounted), any other "=" stays. "_" is literal.
+QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexcept;
+
+// The same on a NUL-terminated text, which is terminated again after what it keeps.
+// Returns the decoded length.
+int decodeQuotedPrintableText(char* text) noexcept;
+
+// 1 when line is a boundary line for boundary: the boundary occurs in it, or (strict 0)
+// it has one of the common separator shapes ("----...=_...", "...=======...").
+int isBoundaryLine(const char* boundary, const char* line, int strict) noexcept;
+
+// The 1-based position of the first boundary in the list that line is a boundary line
+// for, or 0 (always 0 for an empty list).
+int findBoundary(const NameList& boundaries, const char* line, int strict) noexcept;
+
+}  // namespace kodra

@@ -1,0 +1,7 @@
+#include "decode/decode_tables.h"
+
+namespace kodra {
+
+DecodeTable userTable = detail::emptyTable();
+
+}  // namespace kodra

@@ -1,0 +1,122 @@
+#include "encode/buffer_codec.h"
+
+#include "decode/decode_group.h"
+#include "decode/text_decoders.h"
+#include "encode/line_encoders.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+namespace kodra {
+namespace {
+
+constexpr std::uint64_t kIntMax = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
+
+const DecodeTable* decodeTableOf(int type) noexcept {
+    switch (type) {
+        case 1: return &uuTable;
+        case 2: return &base64Table;
+        case 4: return &xxTable;
+        default: return nullptr;
+    }
+}
+
+inline bool isLineEnd(char c) noexcept { return c == '\r' || c == '\n'; }
+
+// Decodes lines of UUencode, XXencode or Base64 until a line or group ends the data.
+std::size_t decodeSixBitLines(const char* input, std::size_t length, std::uint8_t* out,
+                              const DecodeTable& table, bool base64) noexcept {
+    std::size_t p = 0;
+    std::size_t w = 0;
+    while (p < length) {
+        const char* lineEnd = std::find_if(input + p, input + length, isLineEnd);
+        const auto lineLength = static_cast<std::size_t>(lineEnd - (input + p));
+        if (lineLength == 0) break;
+        std::size_t owed;
+        if (base64) {
+            owed = lineLength / 4 * 3;  // a trailing partial group is ignored
+        } else {
+            owed = lookupSymbol(table, input[p]);  // 255 for a foreign length character
+            ++p;
+        }
+        if (owed == 0) break;
+        bool ended = false;
+        while (owed > 0) {
+            std::uint8_t group[3];
+            const int produced = decodeGroup(input + p, length - p, group, table);
+            const std::size_t counted = std::min<std::size_t>(3, owed);
+            const std::size_t copied = std::min<std::size_t>(counted, static_cast<std::size_t>(produced));
+            std::memcpy(out + w, group, copied);
+            // Bytes the line's count claims but the group did not deliver are zeros,
+            // never whatever the caller's buffer held.
+            std::memset(out + w + copied, 0, counted - copied);
+            w += counted;
+            owed -= counted;
+            if (produced == 3) {
+                p += 4;
+                continue;
+            }
+            // Padding in a Base64 line's last group shortens the result.
+            if (base64 && owed == 0) w = w - counted + static_cast<std::size_t>(produced);
+            ended = true;
+            break;
+        }
+        while (p < length && isLineEnd(input[p])) ++p;
+        if (ended) break;
+    }
+    return w;
+}
+
+}  // namespace
+
+int encodeBuffer(const char* input, char* output, int length, int type) noexcept {
+    if (length < 0 || !input || !output) return 0;
+    const auto* source = reinterpret_cast<const std::uint8_t*>(input);
+    const auto n = static_cast<std::size_t>(length);
+    if (type == 5) {
+        if (quotedPrintableBufferBound(n) - 1 > kIntMax) return 0;
+        return static_cast<int>(encodeQuotedPrintableBuffer(source, n, output));
+    }
+    const SixBitFormat* format = sixBitFormat(type);
+    if (!format || length == 0) return 0;
+    if (sixBitEncodedSize(*format, n) > kIntMax) return 0;
+    return static_cast<int>(encodeSixBitBuffer(source, n, *format, output));
+}
+
+int decodeBuffer(const char* input, char* output, int length, int type) noexcept {
+    if (length < 0 || !input || !output) return 0;
+    const auto n = static_cast<std::size_t>(length);
+    if (type == 5) {
+        std::memcpy(output, input, n);
+        // The copy ends at its first zero byte, as a text would; no zero is assumed
+        // beyond the n bytes.
+        const void* zero = std::memchr(output, 0, n);
+        const std::size_t size = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - output) : n;
+        const QuotedPrintableResult result = decodeQuotedPrintable(output, size);
+        output[result.kept] = '\0';
+        return static_cast<int>(result.length);
+    }
+    const DecodeTable* table = decodeTableOf(type);
+    if (!table) return 0;
+    const std::size_t decoded = decodeSixBitLines(input, n, reinterpret_cast<std::uint8_t*>(output),
+                                                  *table, type == 2);
+    return decoded > kIntMax ? 0 : static_cast<int>(decoded);
+}
+
+int decodeBase64Text(char* text) noexcept {
+    const std::size_t length = std::strlen(text);
+    if (length > kIntMax) return 0;
+    // Base64 never decodes to more bytes than it has characters.
+    std::unique_ptr<char[]> scratch(new (std::nothrow) char[length + 1]);
+    if (!scratch) return 0;
+    const int decoded = decodeBuffer(text, scratch.get(), static_cast<int>(length), 2);
+    std::memcpy(text, scratch.get(), static_cast<std::size_t>(decoded));
+    text[decoded] = '\0';
+    return decoded;
+}
+
+}  // namespace kodra

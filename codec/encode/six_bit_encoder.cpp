@@ -1,0 +1,82 @@
+#include "encode/line_encoders.h"
+
+#include <memory>
+#include <new>
+
+namespace kodra {
+namespace {
+
+constexpr SixBitFormat uuFormat{uuAlphabet, 45, true};
+constexpr SixBitFormat base64Format{base64Alphabet, 57, false};
+constexpr SixBitFormat xxFormat{xxAlphabet, 45, true};
+
+static_assert(sixBitLineSize(uuFormat, 45) == 63 && sixBitLineSize(base64Format, 57) == 78);
+
+constexpr std::size_t kLinesPerChunk = 100;
+constexpr std::size_t kWorkingBlockSize = 32000;
+// One block holds a chunk of source and its encoded lines.
+static_assert(kLinesPerChunk * (57 + sixBitLineSize(base64Format, 57)) <= kWorkingBlockSize);
+static_assert(kLinesPerChunk * (45 + sixBitLineSize(uuFormat, 45)) <= kWorkingBlockSize);
+
+}  // namespace
+
+const SixBitFormat* sixBitFormat(int type) noexcept {
+    switch (type) {
+        case 1: return &uuFormat;
+        case 2: return &base64Format;
+        case 4: return &xxFormat;
+        default: return nullptr;
+    }
+}
+
+std::uint64_t sixBitEncodedSize(const SixBitFormat& format, std::uint64_t length) noexcept {
+    const std::uint64_t fullLines = length / format.bytesPerLine;
+    const std::uint64_t rest = length % format.bytesPerLine;
+    return fullLines * sixBitLineSize(format, format.bytesPerLine) +
+           (rest ? sixBitLineSize(format, rest) : 0);
+}
+
+std::size_t encodeSixBitLine(const std::uint8_t* source, std::size_t n, const SixBitFormat& format,
+                             char* out) noexcept {
+    char* o = out;
+    if (format.lengthCharacter) *o++ = format.alphabet[n];
+    for (std::size_t i = 0; i < n; i += 3, o += 4) encodeGroup(source + i, n - i, o, format.alphabet);
+    // Only a short (final) line is padded; UU and XX decoders go by the length character.
+    if (n < format.bytesPerLine) {
+        if (n % 3 == 1) o[-2] = o[-1] = '=';
+        else if (n % 3 == 2) o[-1] = '=';
+    }
+    *o++ = '\r';
+    *o++ = '\n';
+    return static_cast<std::size_t>(o - out);
+}
+
+std::size_t encodeSixBitBuffer(const std::uint8_t* source, std::size_t length,
+                               const SixBitFormat& format, char* out) noexcept {
+    std::size_t written = 0;
+    for (std::size_t done = 0; done < length; done += format.bytesPerLine) {
+        const std::size_t n = length - done < format.bytesPerLine ? length - done : format.bytesPerLine;
+        written += encodeSixBitLine(source + done, n, format, out + written);
+    }
+    return written;
+}
+
+bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format) noexcept {
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kWorkingBlockSize]());
+    if (!block) return false;
+    const std::size_t chunkSize = kLinesPerChunk * format.bytesPerLine;
+    std::uint8_t* chunk = block.get();
+    char* lines = reinterpret_cast<char*>(block.get() + chunkSize);
+    for (;;) {
+        const std::size_t got = std::fread(chunk, 1, chunkSize, source);
+        if (got > 0) {
+            const std::size_t produced = encodeSixBitBuffer(chunk, got, format, lines);
+            std::fwrite(lines, 1, produced, output);
+        }
+        if (got < chunkSize) break;
+    }
+    if (format.lengthCharacter) std::fprintf(output, "%c\r\nend\r\n", format.alphabet[0]);
+    return true;
+}
+
+}  // namespace kodra

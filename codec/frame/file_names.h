@@ -1,0 +1,26 @@
+// File-name helpers shared by every job that produces files.
+#pragma once
+
+#include <cstddef>
+
+namespace kodra {
+
+// Makes the last component of path safe to create: the characters / \ | : * " < > ?
+// and a blank directly before a "." become "_". A path without any directory
+// separator becomes "doc1.doc" (the buffer must hold at least 9 bytes).
+void makeSafeFileName(char* path) noexcept;
+
+// Reduces a file name taken from message content ("begin" lines, name= and filename=
+// parameters, BinHex headers) to what follows its last "\" or "/", in place, so that it
+// can never reach outside the output folder. "." and ".." become "_" and "_.".
+// Returns false when nothing is left.
+bool reduceToContentFileName(char* name) noexcept;
+
+// Lets the user choose another output path in the save-file chooser; path is a buffer
+// of 1025 bytes, in and out. Returns 1 when a name was chosen, else 0.
+int chooseSaveFile(char* path) noexcept;
+
+// 1 when anything exists under path (a wildcard pattern counts when it matches), else 0.
+int fileExists(const char* path) noexcept;
+
+}  // namespace kodra

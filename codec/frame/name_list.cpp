@@ -1,0 +1,73 @@
+#include "frame/name_list.h"
+
+#include <cstring>
+#include <new>
+
+namespace kodra {
+
+NameList::NameList() noexcept {
+    if (resizeBlock(kStep)) capacity_ = kStep;
+}
+
+bool NameList::resizeBlock(int newCapacity) noexcept {
+    std::unique_ptr<char[]> grown(new (std::nothrow) char[static_cast<std::size_t>(newCapacity)]());
+    if (!grown) return false;
+    if (block_) {
+        const int keep = used_ + 2 < newCapacity ? used_ + 2 : newCapacity;
+        std::memcpy(grown.get(), block_.get(), static_cast<std::size_t>(keep));
+    }
+    block_ = std::move(grown);
+    return true;
+}
+
+void NameList::reset() noexcept {
+    used_ = 0;
+    count_ = 0;
+    if (capacity_ != kStep || !block_) {
+        block_.reset();
+        capacity_ = resizeBlock(kStep) ? kStep : 0;
+    }
+    if (block_) std::memset(block_.get(), 0, kStep);
+}
+
+int NameList::add(const char* text) noexcept {
+    if (!text || !block_) return 0;
+    const std::size_t length = std::strlen(text);
+    if (length == 0) return 1;
+    // The text, its NUL and the list's closing NUL must fit; grow by whole steps.
+    const std::size_t needed = static_cast<std::size_t>(used_) + length + 2;
+    if (needed > static_cast<std::size_t>(0x7fffffff - kStep)) return 0;
+    if (needed > static_cast<std::size_t>(capacity_)) {
+        const int grown = static_cast<int>((needed + kStep - 1) / kStep * kStep);
+        if (!resizeBlock(grown)) return 0;
+        capacity_ = grown;
+    }
+    char* end = block_.get() + used_;
+    std::memcpy(end, text, length);
+    end[length] = '\0';
+    end[length + 1] = '\0';
+    used_ += static_cast<int>(length) + 1;
+    ++count_;
+    return 1;
+}
+
+const char* NameList::getAt(int index) const noexcept {
+    if (index < 0 || index >= count_ || !block_) return nullptr;
+    const char* text = block_.get();
+    for (int position = 0; position < index; ++position) text += std::strlen(text) + 1;
+    return text;
+}
+
+const char* NameList::next(const char* text) const noexcept {
+    const char* following = text + std::strlen(text) + 1;
+    return *following ? following : nullptr;
+}
+
+void NameList::release() noexcept {
+    block_.reset();
+    used_ = 0;
+    count_ = 0;
+    capacity_ = 0;
+}
+
+}  // namespace kodra
