@@ -28,8 +28,8 @@ QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexce
         const std::size_t left = size - read - 1;  // characters after the "="
         if (left == 0) return {write, write};     // soft break at the very end
         const char next = text[read + 1];
-        if (next == '\r' || next == '\n') {  // soft break: drop the "=", keep the line end
-            ++read;
+        if (next == '\r' || next == '\n') {  // soft line break: "=" and its line end vanish
+            read += next == '\r' && left >= 2 && text[read + 2] == '\n' ? 3 : 2;
             continue;
         }
         if (left == 1) {  // a cut escape stays in place but is not counted

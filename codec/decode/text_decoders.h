@@ -14,8 +14,8 @@ struct QuotedPrintableResult {
 };
 
 // Decodes the quoted-printable escapes (RFC 2045, 6.7) of text[0, size) in place, without
-// reading beyond it: "=XX" (either case) becomes its byte, a final "=" and the "=" of
-// "=" CR / "=" LF are soft breaks and vanish, a text that ends in "=" and one character
+// reading beyond it: "=XX" (either case) becomes its byte, a final "=" and "=" followed by
+// CR LF, CR or LF are soft line breaks and vanish, a text that ends in "=" and one character
 // stops there (the two stay in place, uncounted), any other "=" stays. "_" is literal.
 QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexcept;
 

@@ -1,0 +1,80 @@
+#include "kodra32.h"
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace kodra::platform {
+namespace {
+
+struct Recorder {
+    std::vector<std::string> texts;
+    int answer = KODRA_IDYES;
+    std::string chosen;
+    long long lastDone = -1;
+};
+
+int KODRA_CALL recordBox(void* context, void*, const char* text, const char* caption, int buttons) {
+    auto* recorder = static_cast<Recorder*>(context);
+    recorder->texts.push_back(std::string(caption) + "|" + text + "|" + std::to_string(buttons));
+    return recorder->answer;
+}
+
+int KODRA_CALL choose(void* context, void*, char* path, int size) {
+    auto* recorder = static_cast<Recorder*>(context);
+    if (recorder->chosen.empty()) return 0;
+    std::snprintf(path, static_cast<std::size_t>(size), "%s", recorder->chosen.c_str());
+    return 1;
+}
+
+void KODRA_CALL progress(void* context, long long done, long long) {
+    static_cast<Recorder*>(context)->lastDone = done;
+}
+
+class UserInterfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KodraUserInterface ui{};
+        ui.context = &recorder;
+        ui.messageBox = recordBox;
+        ui.chooseSaveFile = choose;
+        ui.progress = progress;
+        SetUserInterface(&ui);
+    }
+    void TearDown() override { SetUserInterface(nullptr); }
+    Recorder recorder;
+};
+
+TEST_F(UserInterfaceTest, QuestionsReachTheHostAndAnswersComeBack) {
+    EXPECT_EQ(messageBox(nullptr, "Decode file x?", "Kodra DLL", Buttons::yesNoCancel), Answer::yes);
+    recorder.answer = KODRA_IDNO;
+    EXPECT_EQ(messageBox(nullptr, "Overwrite?", "Kodra DLL", Buttons::yesNo), Answer::no);
+    recorder.answer = 12345;  // nonsense from a host is taken as Cancel
+    EXPECT_EQ(messageBox(nullptr, "?", "Kodra DLL", Buttons::yesNoCancel), Answer::cancel);
+    const std::vector<std::string> want = {"Kodra DLL|Decode file x?|3", "Kodra DLL|Overwrite?|4",
+                                           "Kodra DLL|?|3"};
+    EXPECT_EQ(recorder.texts, want);
+}
+
+TEST_F(UserInterfaceTest, SaveChooserAndProgress) {
+    char path[1025] = "/tmp/proposal.bin";
+    EXPECT_FALSE(chooseSaveFile(nullptr, path, sizeof path)) << "cancelled";
+    EXPECT_STREQ(path, "/tmp/proposal.bin");
+    recorder.chosen = "/tmp/chosen.bin";
+    EXPECT_TRUE(chooseSaveFile(nullptr, path, sizeof path));
+    EXPECT_STREQ(path, "/tmp/chosen.bin");
+    reportProgress(4096, 8192);
+    EXPECT_EQ(recorder.lastDone, 4096);
+}
+
+TEST(UserInterface, ProgressWithoutHostIsIgnored) {
+    SetUserInterface(nullptr);
+    reportProgress(1, 2);  // must simply do nothing
+    EXPECT_EQ(activeWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace kodra::platform
