@@ -115,6 +115,14 @@ KODRA_API void KODRA_CALL SetUserInterface(const KodraUserInterface *userInterfa
 KODRA_API int KODRA_CALL EncodeBuffer(const char *input, char *output, int length, int type);
 KODRA_API int KODRA_CALL DecodeBuffer(const char *input, char *output, int length, int type);
 
+/*
+ * Reads the date of a mail or news header (RFC 822, RFC 850 or asctime layout, each led by a
+ * weekday word; zones as +hhmm / -hhmm, named zones taken as UTC) into record, in UTC or,
+ * with toLocal non-zero, in the machine's local time. Returns 1 when a date was produced;
+ * 0 with the record zero-filled when the text has no space or its fields form no valid date.
+ */
+KODRA_API int KODRA_CALL DecodeMimeTime(const char *text, KodraSystemTime *record, int toLocal);
+
 #ifdef __cplusplus
 }
 #endif
