@@ -1,0 +1,132 @@
+#include "message/encoded_words.h"
+
+#include "decode/text_decoders.h"
+#include "encode/buffer_codec.h"
+
+#include <climits>
+#include <cstring>
+
+namespace kodra {
+namespace {
+
+// A word cut at the line end with fewer characters than this left is taken as ending
+// there; a longer one is a folded header whose rest is on the next line.
+constexpr std::ptrdiff_t kJoinThreshold = 30;
+
+char lowerAscii(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The first occurrence of lowerNeedle in text, ignoring the case of ASCII letters.
+char* findNoCase(char* text, const char* lowerNeedle) noexcept {
+    const std::size_t length = std::strlen(lowerNeedle);
+    for (char* start = text; *start; ++start) {
+        std::size_t i = 0;
+        while (i < length && start[i] && lowerAscii(start[i]) == lowerNeedle[i]) ++i;
+        if (i == length) return start;
+    }
+    return nullptr;
+}
+
+struct Word {
+    char* start;    // the "=?"
+    char* encoded;  // the encoded text, after "=?charset?X?"
+    bool base64;
+};
+
+// Reads the lead "=?charset?X?" of a word at start; false when it is not well formed.
+bool parseLead(char* start, Word& word) noexcept {
+    char* mark = start + 2;
+    while (*mark && *mark != '?' && *mark != ' ' && *mark != '\t') ++mark;
+    if (*mark != '?') return false;
+    const char mode = lowerAscii(mark[1]);
+    if ((mode != 'q' && mode != 'b') || mark[2] != '?') return false;
+    word = Word{start, mark + 3, mode == 'b'};
+    return true;
+}
+
+// The first well-formed word in the charsets we understand, at or after from.
+bool findWord(char* from, Word& word) noexcept {
+    while (*from) {
+        char* iso = findNoCase(from, "=?iso-8859-");
+        char* big5 = findNoCase(from, "=?big5?");
+        char* start = iso && (!big5 || iso < big5) ? iso : big5;
+        if (!start) return false;
+        if (parseLead(start, word)) return true;
+        from = start + 2;
+    }
+    return false;
+}
+
+// Appends the next input line (without its line end) to text, only into the room
+// left; the rest of a longer line stays in the input as a line of its own.
+bool joinNextLine(std::FILE* input, char* text, std::size_t length, std::size_t room) noexcept {
+    if (!input || room < length + 2) return false;
+    const std::size_t left = room - length;
+    char* tail = text + length;
+    if (!std::fgets(tail, left > INT_MAX ? INT_MAX : static_cast<int>(left), input)) {
+        *tail = '\0';
+        return false;
+    }
+    std::size_t added = std::strlen(tail);
+    if (added > 0 && tail[added - 1] == '\n') tail[--added] = '\0';
+    if (added > 0 && tail[added - 1] == '\r') tail[--added] = '\0';
+    return true;
+}
+
+bool isBlankRun(const char* from, const char* to) noexcept {
+    for (; from < to; ++from)
+        if (*from != ' ' && *from != '\t') return false;
+    return true;
+}
+
+// Decodes the encoded text at piece[0, size) in place; returns the bytes it keeps.
+std::size_t decodePiece(char* piece, std::size_t size, bool base64) noexcept {
+    if (base64) {
+        piece[size] = '\0';  // only consumed text lies there
+        return static_cast<std::size_t>(decodeBase64Text(piece));
+    }
+    for (std::size_t i = 0; i < size; ++i)
+        if (piece[i] == '_') piece[i] = ' ';  // RFC 2047, 4.2 (2)
+    return decodeQuotedPrintable(piece, size).kept;
+}
+
+}  // namespace
+
+int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept {
+    if (!text || room == 0) return 0;
+    Word word{};
+    if (!findWord(text, word)) return 0;
+    // The decoded text is built in place: it never runs ahead of what is still to be read,
+    // as every word loses at least its lead and its "?=".
+    char* out = word.start;
+    for (;;) {
+        char* end = nullptr;
+        for (;;) {
+            end = std::strstr(word.encoded, "?=");
+            if (end) break;
+            const std::size_t length = std::strlen(text);
+            char* lineEnd = text + length;
+            if (lineEnd - word.encoded < kJoinThreshold || !joinNextLine(input, text, length, room)) {
+                end = lineEnd;
+                break;
+            }
+        }
+        char* after = *end ? end + 2 : end;
+        const auto encodedSize = static_cast<std::size_t>(end - word.encoded);
+        std::memmove(out, word.encoded, encodedSize);
+        out += decodePiece(out, encodedSize, word.base64);
+
+        Word following{};
+        if (!findWord(after, following)) {
+            std::memmove(out, after, std::strlen(after) + 1);
+            return 1;
+        }
+        if (!isBlankRun(after, following.start)) {
+            const auto gap = static_cast<std::size_t>(following.start - after);
+            std::memmove(out, after, gap);
+            out += gap;
+        }
+        word = following;
+    }
+}
+
+}  // namespace kodra
