@@ -116,6 +116,21 @@ KODRA_API int KODRA_CALL EncodeBuffer(const char *input, char *output, int lengt
 KODRA_API int KODRA_CALL DecodeBuffer(const char *input, char *output, int length, int type);
 
 /*
+ * Message headers. GetMessageInfo fills record (all fields null first) with library-owned
+ * copies of the first From, To, Subject, Date, CC, Reply-to and Organization values
+ * (unfolded, encoded words decoded), the delivery lines before them (headerBlock) and the
+ * receiving time after the first ";" among those lines; 1, or 0 when the file cannot be
+ * read. Release the strings with FreeMessageInfo (harmless on an all-null record).
+ * GetMessageHeaderField copies field `selector` (0 to 8, record order) into buffer,
+ * cut to length - 1 characters; 0 when length < 2 or the file cannot be read, else 1
+ * (an absent field or unknown selector gives an empty text).
+ */
+KODRA_API int KODRA_CALL GetMessageInfo(const char *path, MessageInfoRecord *record);
+KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord *record);
+KODRA_API int KODRA_CALL GetMessageHeaderField(const char *path, char *buffer, int length,
+                                               unsigned int selector);
+
+/*
  * Reads the date of a mail or news header (RFC 822, RFC 850 or asctime layout, each led by a
  * weekday word; zones as +hhmm / -hhmm, named zones taken as UTC) into record, in UTC or,
  * with toLocal non-zero, in the machine's local time. Returns 1 when a date was produced;

@@ -1,0 +1,94 @@
+#include "message/message_info.h"
+
+#include "frame/line_reader.h"
+#include "message/encoded_words.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <strings.h>
+
+namespace kodra {
+namespace {
+
+struct RecognisedHeader {
+    const char* name;
+    MessageField field;
+};
+
+// Tested in this order; the colon is part of each name.
+constexpr RecognisedHeader kRecognisedHeaders[] = {
+    {"from:", kFrom}, {"to:", kTo},         {"subject:", kSubject},          {"date:", kDate},
+    {"cc:", kCc},     {"reply-to:", kReplyTo}, {"organization:", kOrganization},
+};
+
+bool beginsWithNoCase(const char* line, const char* lowerName) noexcept {
+    for (; *lowerName; ++line, ++lowerName) {
+        const char c = *line >= 'A' && *line <= 'Z' ? static_cast<char>(*line - 'A' + 'a') : *line;
+        if (c != *lowerName) return false;
+    }
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+}  // namespace
+
+const char* skipBlanks(const char* text) noexcept {
+    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') ++text;
+    return text;
+}
+
+bool readMessageHeaders(const char* path, MessageHeaders& headers) {
+    headers = MessageHeaders{};
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "r"));
+    if (!file) return false;
+
+    auto& fields = headers.fields;
+    std::optional<std::string>* open = nullptr;  // the field a continuation line extends
+    bool headerSeen = false;
+    char line[kLineBufferSize];
+    while (readTextLine(nullptr, file.get(), line)) {
+        decodeEncodedWords(file.get(), line, sizeof line);
+        if (line[0] == '\0') break;  // the blank line ends the header section
+
+        if ((line[0] == ' ' || line[0] == '\t') && open) {
+            // Unfolding drops exactly the one blank that starts the continuation.
+            (*open)->append(line + 1);
+            continue;
+        }
+        const RecognisedHeader* match = nullptr;
+        for (const RecognisedHeader& header : kRecognisedHeaders) {
+            if (!fields[header.field] && beginsWithNoCase(line, header.name)) {
+                match = &header;
+                break;
+            }
+        }
+        if (match) {
+            fields[match->field] = std::string(skipBlanks(line + std::strlen(match->name)));
+            open = &fields[match->field];
+            headerSeen = true;
+            continue;
+        }
+        // Repeated and unrecognised headers end the open field; before the first
+        // recognised header, lines are delivery lines and join the block.
+        open = nullptr;
+        if (headerSeen) continue;
+        auto& block = fields[kHeaderBlock];
+        if (!block) {
+            block = std::string(line);
+            continue;
+        }
+        block->append("\r\n").append(line);
+        if (!fields[kReceived]) {
+            const std::size_t semicolon = block->find(';');
+            if (semicolon != std::string::npos) fields[kReceived] = std::string(skipBlanks(block->c_str() + semicolon + 1));
+        }
+    }
+    if (!headerSeen) fields[kHeaderBlock].reset();
+    return true;
+}
+
+}  // namespace kodra

@@ -1,0 +1,38 @@
+// The header section of a stored message: seven well-known fields, the delivery lines
+// in front of them and the receiving time among those lines.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace kodra {
+
+// Field numbers, in the order of the public record and of GetMessageHeaderField.
+enum MessageField : int {
+    kReceived = 0,
+    kFrom,
+    kTo,
+    kSubject,
+    kDate,
+    kCc,
+    kReplyTo,
+    kOrganization,
+    kHeaderBlock,
+    kMessageFieldCount
+};
+
+struct MessageHeaders {
+    std::array<std::optional<std::string>, kMessageFieldCount> fields;
+};
+
+// The first character of text that is not a space, tab, CR or LF.
+const char* skipBlanks(const char* text) noexcept;
+
+// Reads the header section of the message at path (RFC 5322, 2.2): unfolds continuation
+// lines, decodes encoded words, keeps the first of each recognised header and gathers
+// the lines before the first one. False when the file cannot be opened. May throw
+// std::bad_alloc.
+bool readMessageHeaders(const char* path, MessageHeaders& headers);
+
+}  // namespace kodra

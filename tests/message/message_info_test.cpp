@@ -1,0 +1,162 @@
+#include "kodra32.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Fields = std::array<std::optional<std::string>, 9>;
+
+class MessageInfoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 (std::string("kodra-info-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string write(const std::string& bytes) {
+        const fs::path path = folder / ("message" + std::to_string(++count) + ".eml");
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+
+    static Fields read(const std::string& path, int* result = nullptr) {
+        MessageInfoRecord record;
+        const int got = GetMessageInfo(path.c_str(), &record);
+        if (result) *result = got;
+        Fields fields;
+        const char* values[] = {record.received, record.from, record.to, record.subject, record.date,
+                                record.cc, record.replyTo, record.organization, record.headerBlock};
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (values[i]) fields[i] = values[i];
+        FreeMessageInfo(&record);
+        EXPECT_EQ(record.from, nullptr) << "FreeMessageInfo clears the fields";
+        FreeMessageInfo(&record);  // twice is harmless
+        return fields;
+    }
+
+    fs::path folder;
+    int count = 0;
+};
+
+constexpr std::size_t kReceived = 0, kFrom = 1, kTo = 2, kSubject = 3, kDate = 4, kCc = 5, kReplyTo = 6,
+                      kOrganization = 7, kHeaderBlock = 8;
+
+TEST_F(MessageInfoTest, Headers) {
+    struct Case {
+        const char* name;
+        std::string message;
+        std::size_t field;
+        std::optional<std::string> want;
+    };
+    const Case cases[] = {
+        {"capitals and blanks after the colon", "FROM:   Ann <ann@example.org>\r\n\r\nbody", kFrom,
+         "Ann <ann@example.org>"},
+        {"reply-to with a capital T", "Reply-To: bob@example.org\r\n", kReplyTo, "bob@example.org"},
+        {"subject without a blank", "Subject:Hi\r\n", kSubject, "Hi"},
+        {"trailing blanks stay", "Subject: Hi  \r\n", kSubject, "Hi  "},
+        {"folded subject drops one blank", "Subject: Hello\r\n  World\r\n", kSubject, "Hello World"},
+        {"folded address list", "To: a@example.org,\r\n\tb@example.org\r\n", kTo, "a@example.org,b@example.org"},
+        {"first from wins", "From: first\r\nFrom: second\r\n more\r\n", kFrom, "first"},
+        {"cc and organization", "Cc: c@example.org\nOrganization: Kodra\n", kOrganization, "Kodra"},
+        {"cc", "Cc: c@example.org\nOrganization: Kodra\n", kCc, "c@example.org"},
+        {"date as text", "Date: Mon, 10 Dec 2001 10:00:00 -0500\n", kDate, "Mon, 10 Dec 2001 10:00:00 -0500"},
+        {"mailbox separator is not a header", "From ann@example.org Mon Dec 10\nFrom: ann\n", kHeaderBlock,
+         "From ann@example.org Mon Dec 10"},
+        {"headers after the blank line are body", "Subject: a\n\nFrom: b\n", kFrom, std::nullopt},
+        {"encoded word in a subject", "Subject: =?ISO-8859-1?Q?Caf=E9?=\n", kSubject, "Caf\xE9"},
+        {"message-id is not recognised", "Message-ID: <x@y>\nTo: t\n", kHeaderBlock, "Message-ID: <x@y>"},
+        {"lf-only line ends", "Subject: plain\nTo: t\n", kSubject, "plain"},
+    };
+    for (const Case& c : cases) {
+        const Fields fields = read(write(c.message));
+        EXPECT_EQ(fields[c.field], c.want) << c.name;
+    }
+}
+
+TEST_F(MessageInfoTest, DeliveryLinesAndReceivingTime) {
+    struct Case {
+        const char* name;
+        std::string message;
+        std::optional<std::string> wantReceived;
+        std::optional<std::string> wantBlock;
+    };
+    const Case cases[] = {
+        {"date after the semicolon on a continuation line",
+         "Return-Path: <a@b>\r\nReceived: from x by y\r\n\t; Mon, 10 Dec 2001 10:00:00 -0500\r\nFrom: a\r\n",
+         "Mon, 10 Dec 2001 10:00:00 -0500",
+         "Return-Path: <a@b>\r\nReceived: from x by y\r\n\t; Mon, 10 Dec 2001 10:00:00 -0500"},
+        {"taken when the semicolon first joins",
+         "Return-Path: <a@b>\r\nReceived: from x by y;\r\n\tMon, 10 Dec 2001\r\nFrom: a\r\n", "",
+         "Return-Path: <a@b>\r\nReceived: from x by y;\r\n\tMon, 10 Dec 2001"},
+        {"a single delivery line is never searched", "Received: by y; Mon, 10 Dec 2001\r\nFrom: a\r\n",
+         std::nullopt, "Received: by y; Mon, 10 Dec 2001"},
+        {"searched when a second line joins", "Received: by y; Mon\r\nX-Other: z\r\nFrom: a\r\n",
+         "Mon\r\nX-Other: z", "Received: by y; Mon\r\nX-Other: z"},
+        {"no recognised header drops the block", "Received: a\r\nReceived: b; now\r\n\r\nbody\r\n", "now",
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const Fields fields = read(write(c.message));
+        EXPECT_EQ(fields[kReceived], c.wantReceived) << c.name;
+        EXPECT_EQ(fields[kHeaderBlock], c.wantBlock) << c.name;
+    }
+}
+
+TEST_F(MessageInfoTest, EmptyFirstLineAndMissingFile) {
+    int result = -1;
+    const Fields empty = read(write("\r\nFrom: late\r\n"), &result);
+    EXPECT_EQ(result, 1);
+    for (const auto& field : empty) EXPECT_FALSE(field.has_value());
+
+    const Fields missing = read((folder / "absent.eml").string(), &result);
+    EXPECT_EQ(result, 0);
+    for (const auto& field : missing) EXPECT_FALSE(field.has_value());
+}
+
+TEST_F(MessageInfoTest, LongFoldedValuesHaveNoLimit) {
+    std::string message = "Subject: start";
+    for (int i = 0; i < 200; ++i) message += "\r\n " + std::string(100, 'x');
+    const Fields fields = read(write(message + "\r\n\r\n"));
+    ASSERT_TRUE(fields[kSubject]);
+    EXPECT_EQ(fields[kSubject]->size(), 5 + 200 * 100u);
+}
+
+TEST_F(MessageInfoTest, HeaderFieldIntoABuffer) {
+    const std::string path = write("Subject: Hello World\r\nFrom: ann\r\n\r\n");
+    struct Case {
+        const char* name;
+        int length;
+        unsigned selector;
+        int wantResult;
+        std::string wantText;
+    };
+    const Case cases[] = {
+        {"whole value", 64, 3, 1, "Hello World"},
+        {"cut to length - 1", 5, 3, 1, "Hell"},
+        {"absent field", 64, 5, 1, ""},
+        {"unknown selector", 64, 9, 1, ""},
+        {"length 1", 1, 3, 0, "untouched"},
+    };
+    for (const Case& c : cases) {
+        char buffer[64] = "untouched";
+        EXPECT_EQ(GetMessageHeaderField(path.c_str(), buffer, c.length, c.selector), c.wantResult) << c.name;
+        EXPECT_EQ(std::string(buffer), c.wantText) << c.name;
+    }
+    char buffer[16] = "untouched";
+    EXPECT_EQ(GetMessageHeaderField((folder / "absent").string().c_str(), buffer, 16, 1), 0);
+    EXPECT_STREQ(buffer, "untouched");
+}
+
+}  // namespace
