@@ -49,6 +49,7 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
     auto& fields = headers.fields;
     std::optional<std::string>* open = nullptr;  // the field a continuation line extends
     bool headerSeen = false;
+    std::size_t searchedUpTo = 0;  // the block holds no ";" before this offset
     char line[kLineBufferSize];
     while (readTextLine(nullptr, file.get(), line)) {
         decodeEncodedWords(file.get(), line, sizeof line);
@@ -83,8 +84,12 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
         }
         block->append("\r\n").append(line);
         if (!fields[kReceived]) {
-            const std::size_t semicolon = block->find(';');
-            if (semicolon != std::string::npos) fields[kReceived] = std::string(skipBlanks(block->c_str() + semicolon + 1));
+            // Only text not searched before can hold the first ";", so a block folded over
+            // many lines costs linear time.
+            const std::size_t semicolon = block->find(';', searchedUpTo);
+            if (semicolon != std::string::npos)
+                fields[kReceived] = std::string(skipBlanks(block->c_str() + semicolon + 1));
+            searchedUpTo = block->size();
         }
     }
     if (!headerSeen) fields[kHeaderBlock].reset();

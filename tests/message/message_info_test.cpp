@@ -160,3 +160,15 @@ TEST_F(MessageInfoTest, HeaderFieldIntoABuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MessageInfoTest, DeliveryBlockFoldedOverManyLinesStillFindsTheFirstSemicolon) {
+    std::string message = "Received: from a by b\r\n";
+    for (int i = 0; i < 100000; ++i) message += "\tvia relay\r\n";
+    message += "\t; Mon, 10 Dec 2001 10:00:00 -0500\r\n\t; later\r\nFrom: a\r\n\r\n";
+    const Fields fields = read(write(message));
+    EXPECT_EQ(fields[kReceived], "Mon, 10 Dec 2001 10:00:00 -0500");
+}
+
+}  // namespace

@@ -52,6 +52,10 @@ TEST(DecodeMimeTime, Layouts) {
         {"asctime without seconds: year 0 means 2000", "Sun Dec 10 10:00 2001", {2000, 12, 0, 10, 10, 0, 0}},
         {"blanks after the weekday", "Mon,    10 Dec 2001 10:00:00 +0100", {2001, 12, 1, 10, 9, 0, 0}},
         {"zone crosses the year", "Mon, 31 Dec 2001 23:30:00 -0100", {2002, 1, 2, 1, 0, 30, 0}},
+        {"four-digit 1969", "Wed, 31 Dec 1969 23:59:59 +0000", {1969, 12, 3, 31, 23, 59, 59}},
+        {"leap day 2000", "Tue, 29 Feb 2000 12:00:00 +0000", {2000, 2, 2, 29, 12, 0, 0}},
+        {"leap day 2024 reached by a zone", "Fri, 1 Mar 2024 01:00:00 +1400", {2024, 2, 4, 29, 11, 0, 0}},
+        {"zone -1200", "Fri, 1 Mar 2024 13:00:00 -1200", {2024, 3, 6, 2, 1, 0, 0}},
     };
     for (const Case& c : cases) {
         KodraSystemTime got{};
@@ -107,6 +111,15 @@ TEST(DecodeMimeTime, LocalTimeUsesTheZoneOfTheMachine) {
     tzset();
     EXPECT_EQ(show(winter), show(Want{2001, 12, 1, 10, 16, 0, 0}));
     EXPECT_EQ(show(summer), show(Want{2001, 7, 2, 10, 17, 0, 0}));
+
+    setenv("TZ", "NZST-12NZDT,M9.5.0,M4.1.0/3", 1);  // southern hemisphere: summer in December
+    tzset();
+    KodraSystemTime auckland{};
+    EXPECT_EQ(DecodeMimeTime("Mon, 10 Dec 2001 10:00:00 +0000", &auckland, 1), 1);
+    if (old) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+    EXPECT_EQ(show(auckland), show(Want{2001, 12, 1, 10, 23, 0, 0}));
 }
 
 }  // namespace
