@@ -1,5 +1,6 @@
 #include "encode/file_encoder.h"
 
+#include "binhex/binhex.h"
 #include "encode/application_name.h"
 #include "encode/file_checks.h"
 #include "encode/line_encoders.h"
@@ -13,8 +14,19 @@ namespace {
 
 // Writes the body of the part; false when a working buffer could not be obtained.
 bool writeBody(std::FILE* source, std::FILE* output, int type, PartLayout layout,
-               const char* /*fileName*/, std::uint64_t /*length*/, ProgressMeter& progress) noexcept {
-    if (type == 5) return encodeQuotedPrintableFile(source, output, &progress);
+               const char* fileName, std::uint64_t length, ProgressMeter& progress) noexcept {
+    if (type == 3) {
+        const bool written = encodeBinHexFile(fileName, length, source, output) != 0;
+        progress.advance(length);
+        return written;
+    }
+    if (type == 5) {
+        // Strict readers take the closing line break as data; a soft break adds none.
+        return encodeQuotedPrintableFile(source, output, &progress,
+                                         layout == PartLayout::standard
+                                             ? QuotedPrintableEnd::softBreak
+                                             : QuotedPrintableEnd::lineBreak);
+    }
     const SixBitFormat& format = *sixBitFormat(type);
     // Strict readers' UU and XX decoders want the zero-value character, not "=",
     // in the unused places of the last line.
@@ -31,7 +43,6 @@ bool writeBody(std::FILE* source, std::FILE* output, int type, PartLayout layout
 int encodeFile(const char* sourcePath, const char* outputPath, const char* boundary, int type,
                int append, int flags) noexcept {
     if (type < 1 || type > 5 || (flags != 0 && flags != 1)) return 0;
-    if (type == 3) return 0;  // the BinHex encoder is not part of this build yet
     if (!sourcePath || !outputPath || !boundary) return 0;
     const PartLayout layout = static_cast<PartLayout>(flags);
 

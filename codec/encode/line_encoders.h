@@ -61,12 +61,17 @@ std::size_t encodeSixBitBuffer(const std::uint8_t* source, std::size_t length,
 bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format,
                       ProgressMeter* progress = nullptr) noexcept;
 
+// How the quoted-printable text of a file ends: with a line break, which strict
+// readers decode as one more CR LF, or with a soft break, which adds nothing.
+enum class QuotedPrintableEnd { lineBreak, softBreak };
+
 // Quoted-printable for files: everything but TAB and printable ASCII other than "="
 // is escaped (line ends included), soft breaks keep lines within 76 characters, one
-// CR LF ends the text. Returns false when the working buffer could not be obtained.
-// The source bytes read are counted on progress, when given.
+// CR LF (or "=" CR LF) ends the text. Returns false when the working buffer could not
+// be obtained. The source bytes read are counted on progress, when given.
 bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output,
-                               ProgressMeter* progress = nullptr) noexcept;
+                               ProgressMeter* progress = nullptr,
+                               QuotedPrintableEnd end = QuotedPrintableEnd::lineBreak) noexcept;
 
 // Room the buffer variant needs for `length` source bytes, its zero byte included.
 constexpr std::uint64_t quotedPrintableBufferBound(std::uint64_t length) {

@@ -32,8 +32,8 @@ inline char* writeEscape(char* out, std::uint8_t byte) noexcept {
 
 }  // namespace
 
-bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output,
-                               ProgressMeter* progress) noexcept {
+bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output, ProgressMeter* progress,
+                               QuotedPrintableEnd end) noexcept {
     std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[kFileChunkSize]);
     if (!chunk) return false;
     char line[80];
@@ -56,6 +56,7 @@ bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output,
         if (progress) progress->advance(got);
         if (got < kFileChunkSize) break;
     }
+    if (end == QuotedPrintableEnd::softBreak) line[used++] = '=';
     line[used++] = '\r';
     line[used++] = '\n';
     std::fwrite(line, 1, used, output);

@@ -147,8 +147,10 @@ KODRA_API int KODRA_CALL EncodeFile(const char *sourcePath, const char *outputPa
  * EncodeFile with a layout flag: flags 0 is exactly EncodeFile; flags 1 writes a part that
  * strict MIME readers accept (RFC 2045, 2046): the signature as an "X-Encoded-By" field,
  * "application/octet-stream" ("application/mac-binhex40" and "7bit" for BinHex, RFC 1741),
- * the transfer encodings base64, quoted-printable, x-uuencode, x-xxencode, and the last UU
- * or XX line padded with the zero-value character instead of "=". Other flags return 0.
+ * the transfer encodings base64, quoted-printable, x-uuencode, x-xxencode, the last UU or
+ * XX line padded with the zero-value character instead of "=", and quoted-printable text
+ * ending in a soft line break (so that no line end is added to the data). Other flags
+ * return 0.
  */
 KODRA_API int KODRA_CALL EncodeFileEx(const char *sourcePath, const char *outputPath,
                                       const char *boundary, int type, int append, int flags);

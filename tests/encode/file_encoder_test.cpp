@@ -60,8 +60,8 @@ TEST_F(FileEncoderTest, WritesTheExactPartOfEveryTypeAndLayout) {
          "x-xxencode", "begin 644 report.pdf\r\n3G4JgP4w+\r\n+\r\nend\r\n"},
         {"quoted-printable classic", 5, 0, std::string("a=b\r\n\xE9", 6), classicType.c_str(),
          "quoted-printable", "a=3Db=0D=0A=E9\r\n"},
-        {"quoted-printable standard", 5, 1, std::string("a=b\r\n\xE9", 6), standardType.c_str(),
-         "quoted-printable", "a=3Db=0D=0A=E9\r\n"},
+        {"quoted-printable standard ends in a soft break", 5, 1, std::string("a=b\r\n\xE9", 6),
+         standardType.c_str(), "quoted-printable", "a=3Db=0D=0A=E9=\r\n"},
         {"uuencode of an empty file", 1, 0, "", classicType.c_str(), "UUENCODED",
          "begin 644 report.pdf\r\n`\r\nend\r\n"},
         {"base64 of an empty file", 2, 0, "", classicType.c_str(), "Base64", ""},
@@ -75,6 +75,33 @@ TEST_F(FileEncoderTest, WritesTheExactPartOfEveryTypeAndLayout) {
         const std::string want = partHeader(c.flags == 1, "Mailer", c.mediaType, c.encoding, "report.pdf") +
                                  c.body + "\r\n--" + kBoundary;
         EXPECT_EQ(readFile(output), want) << "got the part above, want the one below";
+    }
+}
+
+TEST_F(FileEncoderTest, BinHexPartsCarryTheBinHexStreamBetweenHeaderAndTrailer) {
+    struct BinHexCase {
+        const char* name;
+        int flags;
+        const char* mediaType;
+        const char* encoding;
+    };
+    const std::vector<BinHexCase> cases = {
+        {"classic", 0, "application\\octet-stream", "BinHex"},
+        {"standard", 1, "application/mac-binhex40", "7bit"},
+    };
+    const std::string source = folder.file("photo.jpg");
+    writeFile(source, patternBytes(1000));
+    for (const BinHexCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string output = folder.file("out.hqx");
+        ASSERT_EQ(EncodeFileEx(source.c_str(), output.c_str(), "b", 3, 0, c.flags), 1);
+        const std::string got = readFile(output);
+        const std::string head = partHeader(c.flags == 1, "Mailer", c.mediaType, c.encoding, "photo.jpg") +
+                                 "(This file must be converted with BinHex 4.0)\r\n:";
+        EXPECT_EQ(got.substr(0, head.size()), head);
+        const std::string tail = ":\r\n\r\n--b";
+        ASSERT_GE(got.size(), tail.size());
+        EXPECT_EQ(got.substr(got.size() - tail.size()), tail);
     }
 }
 
@@ -169,7 +196,7 @@ TEST_F(FileEncoderTest, ReportsAFullDisk) {
     ASSERT_TRUE(exists("/dev/full")) << "this test needs /dev/full";
     const std::string source = folder.file("a.txt");
     writeFile(source, patternBytes(100000));
-    for (int type : {1, 2, 4, 5}) {
+    for (int type : {1, 2, 3, 4, 5}) {
         SCOPED_TRACE(type);
         EXPECT_EQ(EncodeFile(source.c_str(), "/dev/full", "b", type, 0), 0);
     }
