@@ -15,7 +15,10 @@ struct SixBitFormat {
     const EncodeAlphabet& alphabet;
     std::size_t bytesPerLine;  // source bytes of a full line
     bool lengthCharacter;      // UUencode and XXencode lead each line with its byte count
+    bool padShortLine = true;  // "=" replaces the unused characters of a short final line
 };
+
+class ProgressMeter;
 
 // The format of type 1 (UUencode), 2 (Base64) or 4 (XXencode); null for any other type.
 const SixBitFormat* sixBitFormat(int type) noexcept;
@@ -53,13 +56,22 @@ std::size_t encodeSixBitBuffer(const std::uint8_t* source, std::size_t length,
 
 // Encodes the rest of source as lines to output, 100 lines a chunk; UUencode and
 // XXencode close with the zero-value line and "end". Returns false, having written
-// nothing, when the working block could not be obtained. Both files stay open.
-bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format) noexcept;
+// nothing, when the working block could not be obtained. Both files stay open; the
+// source bytes read are counted on progress, when given.
+bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format,
+                      ProgressMeter* progress = nullptr) noexcept;
+
+// How the quoted-printable text of a file ends: with a line break, which strict
+// readers decode as one more CR LF, or with a soft break, which adds nothing.
+enum class QuotedPrintableEnd { lineBreak, softBreak };
 
 // Quoted-printable for files: everything but TAB and printable ASCII other than "="
 // is escaped (line ends included), soft breaks keep lines within 76 characters, one
-// CR LF ends the text. Returns false when the working buffer could not be obtained.
-bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output) noexcept;
+// CR LF (or "=" CR LF) ends the text. Returns false when the working buffer could not
+// be obtained. The source bytes read are counted on progress, when given.
+bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output,
+                               ProgressMeter* progress = nullptr,
+                               QuotedPrintableEnd end = QuotedPrintableEnd::lineBreak) noexcept;
 
 // Room the buffer variant needs for `length` source bytes, its zero byte included.
 constexpr std::uint64_t quotedPrintableBufferBound(std::uint64_t length) {

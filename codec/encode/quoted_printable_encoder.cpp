@@ -1,4 +1,5 @@
 #include "encode/line_encoders.h"
+#include "encode/progress_meter.h"
 
 #include <memory>
 #include <new>
@@ -31,7 +32,8 @@ inline char* writeEscape(char* out, std::uint8_t byte) noexcept {
 
 }  // namespace
 
-bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output) noexcept {
+bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output, ProgressMeter* progress,
+                               QuotedPrintableEnd end) noexcept {
     std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[kFileChunkSize]);
     if (!chunk) return false;
     char line[80];
@@ -51,8 +53,10 @@ bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output) noexcept {
             if (literal) line[used++] = static_cast<char>(byte);
             else used = static_cast<std::size_t>(writeEscape(line + used, byte) - line);
         }
+        if (progress) progress->advance(got);
         if (got < kFileChunkSize) break;
     }
+    if (end == QuotedPrintableEnd::softBreak) line[used++] = '=';
     line[used++] = '\r';
     line[used++] = '\n';
     std::fwrite(line, 1, used, output);

@@ -1,4 +1,5 @@
 #include "encode/line_encoders.h"
+#include "encode/progress_meter.h"
 
 #include <memory>
 #include <new>
@@ -42,7 +43,7 @@ std::size_t encodeSixBitLine(const std::uint8_t* source, std::size_t n, const Si
     if (format.lengthCharacter) *o++ = format.alphabet[n];
     for (std::size_t i = 0; i < n; i += 3, o += 4) encodeGroup(source + i, n - i, o, format.alphabet);
     // Only a short (final) line is padded; UU and XX decoders go by the length character.
-    if (n < format.bytesPerLine) {
+    if (format.padShortLine && n < format.bytesPerLine) {
         if (n % 3 == 1) o[-2] = o[-1] = '=';
         else if (n % 3 == 2) o[-1] = '=';
     }
@@ -61,7 +62,8 @@ std::size_t encodeSixBitBuffer(const std::uint8_t* source, std::size_t length,
     return written;
 }
 
-bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format) noexcept {
+bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format,
+                      ProgressMeter* progress) noexcept {
     std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kWorkingBlockSize]());
     if (!block) return false;
     const std::size_t chunkSize = kLinesPerChunk * format.bytesPerLine;
@@ -72,6 +74,7 @@ bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& 
         if (got > 0) {
             const std::size_t produced = encodeSixBitBuffer(chunk, got, format, lines);
             std::fwrite(lines, 1, produced, output);
+            if (progress) progress->advance(got);
         }
         if (got < chunkSize) break;
     }

@@ -116,6 +116,82 @@ KODRA_API int KODRA_CALL EncodeBuffer(const char *input, char *output, int lengt
 KODRA_API int KODRA_CALL DecodeBuffer(const char *input, char *output, int length, int type);
 
 /*
+ * File encoder. A multi-attachment body is built as: the caller writes its message
+ * header and the first delimiter "--" boundary WITHOUT a line end (every part begins by
+ * ending the line before it); then one EncodeFile per attachment with the same output
+ * and boundary; then FinishAttachments once. Each part ends in CR LF "--" boundary, so
+ * consecutive parts are separated by exactly one delimiter line.
+ *
+ * SetEncodingApplication stores a copy of name, which every later part carries in its
+ * signature and Content-Description; "an unnamed application" is written while none is
+ * set. Returns the library's copy (do not free or change it), or null when name is null
+ * (the name is cleared) or no memory could be had (the old name stays).
+ */
+KODRA_API const char *KODRA_CALL SetEncodingApplication(const char *name);
+
+/*
+ * Writes (append 0: creates or truncates) or appends one MIME part carrying sourcePath,
+ * encoded as type 1 to 5, to outputPath, in the library's classic layout (signature
+ * line, "application\octet-stream", the type words UUENCODED, Base64, BinHex, XXENCODED,
+ * quoted-printable). The part's file name is the text after the last "/" or "\\" of
+ * sourcePath, with CR, LF and double quotes written as "_".
+ * Returns 1 when the whole part was written. Returns 0, creating and changing nothing,
+ * for a type outside 1 to 5, a null argument, a source that is not a readable regular
+ * file, or an output that is the source itself or cannot be opened; and returns 0 when
+ * memory, a read, a write or the close failed (the output then ends in an incomplete part).
+ */
+KODRA_API int KODRA_CALL EncodeFile(const char *sourcePath, const char *outputPath,
+                                    const char *boundary, int type, int append);
+
+/*
+ * EncodeFile with a layout flag: flags 0 is exactly EncodeFile; flags 1 writes a part that
+ * strict MIME readers accept (RFC 2045, 2046): the signature as an "X-Encoded-By" field,
+ * "application/octet-stream" ("application/mac-binhex40" and "7bit" for BinHex, RFC 1741),
+ * the transfer encodings base64, quoted-printable, x-uuencode, x-xxencode, the last UU or
+ * XX line padded with the zero-value character instead of "=", and quoted-printable text
+ * ending in a soft line break (so that no line end is added to the data). Other flags
+ * return 0.
+ */
+KODRA_API int KODRA_CALL EncodeFileEx(const char *sourcePath, const char *outputPath,
+                                      const char *boundary, int type, int append, int flags);
+
+/*
+ * Appends "--" CR LF to outputPath, turning the last part's delimiter into the closing
+ * one. Returns 0 when it was written and closed; -1 when outputPath does not exist or
+ * cannot be opened (nothing is created) or the write or close failed.
+ */
+KODRA_API int KODRA_CALL FinishAttachments(const char *outputPath);
+
+/*
+ * Numbered families of files: report.txt, report1.txt, report2.txt, ... The number is the
+ * run of digits just before the name's last "." (or at its end), raised as decimal text
+ * (report9 -> report10, report007 -> report8, data.tar.gz -> data.tar1.gz); extensions
+ * longer than 20 characters are cut to 20. These three functions change path in place:
+ * it must point to a buffer of at least 260 bytes. A path never grows past 259 characters;
+ * where a name would have to, the function stops with its failure value.
+ *
+ * GetUniqueFileName makes the name safe once (a path without a folder becomes "doc1.doc")
+ * and numbers it until it names nothing that exists. Returns 0; returns -1 and leaves an
+ * empty path when no such name fits in 259 characters.
+ *
+ * SplitFile cuts the file at path into pieces of size bytes (the last one short, or empty
+ * when the length is a multiple of size); path then names the last piece. Returns 1; 0
+ * when path is no readable regular file, size is below 1, a piece name would not fit, a
+ * piece would be the source, an existing piece cannot be overwritten or memory is short
+ * (nothing created or changed, path included), or when a read, write or close fails.
+ *
+ * ConcatenateRelated appends the pieces following firstPath (up to the first one missing)
+ * to firstPath, and with deleteFlag non-zero deletes each piece once its content is
+ * appended and flushed; firstPath then names the first missing piece. Returns 1; 0 when
+ * firstPath does not exist, a piece name would not fit, a piece is the first file itself,
+ * a piece or the first file cannot be opened or memory is short (nothing changed, path
+ * included), or when a read, write, delete or close fails.
+ */
+KODRA_API int KODRA_CALL GetUniqueFileName(char *path);
+KODRA_API int KODRA_CALL SplitFile(char *path, int size);
+KODRA_API int KODRA_CALL ConcatenateRelated(int deleteFlag, char *firstPath);
+
+/*
  * Message headers. GetMessageInfo fills record (all fields null first) with library-owned
  * copies of the first From, To, Subject, Date, CC, Reply-to and Organization values
  * (unfolded, encoded words decoded), the delivery lines before them (headerBlock) and the
