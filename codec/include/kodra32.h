@@ -133,7 +133,7 @@ KODRA_API const char *KODRA_CALL SetEncodingApplication(const char *name);
  * Writes (append 0: creates or truncates) or appends one MIME part carrying sourcePath,
  * encoded as type 1 to 5, to outputPath, in the library's classic layout (signature
  * line, "application\octet-stream", the type words UUENCODED, Base64, BinHex, XXENCODED,
- * quoted-printable). The part's file name is the text after the last "/" or "\\" of
+ * quoted-printable). The part's file name is the text after the last "/" or "\" of
  * sourcePath, with CR, LF and double quotes written as "_".
  * Returns 1 when the whole part was written. Returns 0, creating and changing nothing,
  * for a type outside 1 to 5, a null argument, a source that is not a readable regular
