@@ -157,6 +157,12 @@ TEST(BinHexEncode, LongNameIsShortened) {
     EXPECT_EQ(got.data, (Bytes{1, 2, 3}));
 }
 
+TEST(BinHexEncode, NullNameIsEmpty) {
+    const test::DecodeOutcome got = test::decodeStream(encode(nullptr, {4}).text);
+    EXPECT_EQ(got.forks, 1);
+    EXPECT_EQ(got.name, "");
+}
+
 TEST(BinHexEncode, RefusesLengthsTheHeaderCannotHold) {
     for (const std::uint64_t length : {std::uint64_t{1} << 31, std::uint64_t{1} << 32, ~std::uint64_t{0}}) {
         const Encoded got = encode("huge", {1, 2, 3}, length);
