@@ -153,9 +153,10 @@ bool Decoder::allocate() noexcept {
 }
 
 void Decoder::reportProgress(bool force) noexcept {
+    if (!input_) return;
     if (!force && ++linesSinceProgress_ < kProgressCheckLines) return;
     linesSinceProgress_ = 0;
-    const long position = std::ftell(input_.get());
+    const long position = force ? -1 : std::ftell(input_.get());
     const std::uint64_t done = force ? inputSize_ : position < 0 ? reported_ : static_cast<std::uint64_t>(position);
     if (force || done >= reported_ + kProgressStep) {
         reported_ = done;
