@@ -75,6 +75,10 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
 // given); nothing is truncated before these checks.
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
 
+// Creates a new file at path for reading and writing in binary mode, only readable by
+// its owner. Null when anything (a file, a link, dangling or not) already stands there.
+std::FILE* createNewFile(const char* path) noexcept;
+
 // ---- Time ----------------------------------------------------------------
 
 // A civil date and time, laid out like the system's eight 16-bit fields.
