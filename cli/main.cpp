@@ -13,13 +13,13 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
 
     int exitCode = kSuccess;
-    // addDecodeCommand(app, exitCode);
-    // addListCommand(app, exitCode);
+    addDecodeCommand(app, exitCode);
+    addListCommand(app, exitCode);
     addEncodeCommand(app, exitCode);
     addSplitCommand(app, exitCode);
     addJoinCommand(app, exitCode);
     addHeadersCommand(app, exitCode);
-    // addTextCommand(app, exitCode);
+    addTextCommand(app, exitCode);
     addDateCommand(app, exitCode);
     addBufferCommand(app, exitCode);
 
