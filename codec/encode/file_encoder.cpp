@@ -8,6 +8,7 @@
 #include "encode/progress_meter.h"
 #include "encode/stdio_file.h"
 #include "frame/file_names.h"
+#include "frame/stdio_unlocked.h"
 
 namespace kodra {
 namespace {
@@ -56,6 +57,8 @@ int encodeFile(const char* sourcePath, const char* outputPath, const char* bound
     if (mayBeSameFile(sourcePath, outputPath)) return 0;
     StdioFile output = openStdioFile(outputPath, append ? "ab" : "wb");
     if (!output) return 0;
+    useLargeBuffer(source.get());
+    useLargeBuffer(output.get());
 
     writePartHeader(output.get(), layout, type, applicationNameText(), fileName);
     ProgressMeter progress(length);
