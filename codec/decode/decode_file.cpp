@@ -54,8 +54,8 @@ public:
     const std::string& path() const noexcept { return path_; }
 
     void open(FilePtr file, std::string path) noexcept {
-        useLargeBuffer(file.get());
         file_ = std::move(file);
+        buffer_.attach(file_.get());
         path_ = std::move(path);
         state_ = State::file;
         finished_ = false;
@@ -88,6 +88,7 @@ public:
     }
 
 private:
+    StreamBuffer buffer_;  // before file_: it outlives the stream
     FilePtr file_;
     std::string path_;
     State state_ = State::none;
@@ -123,6 +124,7 @@ private:
     int mode_;
 
     std::unique_ptr<char[]> line_, decoded_, lower_, name_;
+    StreamBuffer inputBuffer_;  // before input_: it outlives the stream
     FilePtr input_;
     platform::FileIdentity inputIdentity_{};
     bool inputIdentified_ = false;
@@ -399,7 +401,7 @@ int Decoder::run() noexcept {
     if (!allocate()) return 0;
     try {
         input_.reset(std::fopen(path_, "rb"));
-        useLargeBuffer(input_.get());
+        inputBuffer_.attach(input_.get());
         if (input_) {
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
             struct stat info {};

@@ -4,16 +4,29 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
+#include <new>
 
 namespace kodra {
 
 // Larger stream buffers for the long sequential reads and writes of decoding and
-// encoding (fewer system calls); set before the stream's first read or write.
+// encoding: fewer system calls than stdio's default of one page.
 inline constexpr std::size_t kStreamBufferSize = 64 * 1024;
 
-inline void useLargeBuffer(std::FILE* stream) noexcept {
-    if (stream) std::setvbuf(stream, nullptr, _IOFBF, kStreamBufferSize);
-}
+// A stream buffer that must outlive every stream it is given to (declare it before them).
+class StreamBuffer {
+public:
+    // Gives the buffer to stream, before the stream's first read or write; without memory
+    // the stream keeps its own.
+    void attach(std::FILE* stream) noexcept {
+        if (!stream) return;
+        if (!data_) data_.reset(new (std::nothrow) char[kStreamBufferSize]);
+        if (data_) std::setvbuf(stream, data_.get(), _IOFBF, kStreamBufferSize);
+    }
+
+private:
+    std::unique_ptr<char[]> data_;
+};
 
 inline char* getsUnlocked(char* buffer, int size, std::FILE* stream) noexcept {
 #if defined(__GLIBC__)
