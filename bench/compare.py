@@ -22,6 +22,7 @@ import quopri
 import random
 import re
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -359,6 +360,8 @@ def main():
 
     global CLOCK
     CLOCK = args.clock
+    # A terminated run still removes its temporary folder.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     setup()
     if args.setup_only:
         return 0
