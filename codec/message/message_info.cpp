@@ -62,14 +62,14 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
         }
         const RecognisedHeader* match = nullptr;
         for (const RecognisedHeader& header : kRecognisedHeaders) {
-            if (!fields[header.field] && beginsWithNoCase(line, header.name)) {
+            if (!fields[static_cast<std::size_t>(header.field)] && beginsWithNoCase(line, header.name)) {
                 match = &header;
                 break;
             }
         }
         if (match) {
-            fields[match->field] = std::string(skipBlanks(line + std::strlen(match->name)));
-            open = &fields[match->field];
+            fields[static_cast<std::size_t>(match->field)] = std::string(skipBlanks(line + std::strlen(match->name)));
+            open = &fields[static_cast<std::size_t>(match->field)];
             headerSeen = true;
             continue;
         }
