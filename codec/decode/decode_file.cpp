@@ -396,7 +396,7 @@ int Decoder::run() noexcept {
     owner_ = platform::activeWindow();
     if (!allocate()) return 0;
     try {
-        input_.reset(std::fopen(path_, "rb"));
+        input_.reset(platform::openInputFile(path_));
         if (input_) {
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
             struct stat info {};

@@ -2,6 +2,7 @@
 
 #include "frame/line_reader.h"
 #include "message/encoded_words.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,7 +44,7 @@ const char* skipBlanks(const char* text) noexcept {
 
 bool readMessageHeaders(const char* path, MessageHeaders& headers) {
     headers = MessageHeaders{};
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "r"));
+    std::unique_ptr<std::FILE, FileCloser> file(platform::openInputFile(path));
     if (!file) return false;
 
     auto& fields = headers.fields;

@@ -75,6 +75,10 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
 // given); nothing is truncated before these checks.
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
 
+// Opens path for reading in binary mode when it is a regular file; null for anything else
+// (a folder, a FIFO, a device), without waiting on it.
+std::FILE* openInputFile(const char* path) noexcept;
+
 // Creates a new file at path for reading and writing in binary mode, only readable by
 // its owner. Null when anything (a file, a link, dangling or not) already stands there.
 std::FILE* createNewFile(const char* path) noexcept;
