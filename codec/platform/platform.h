@@ -56,7 +56,8 @@ bool makeWritable(const char* path) noexcept;
 
 bool deleteFile(const char* path) noexcept;
 
-// Copies source to target, replacing target when it exists.
+// Copies source to target, replacing a regular file at target (never a link or folder).
+// False when either cannot be opened so, or a read, write or close failed.
 bool copyFileReplacing(const char* source, const char* target) noexcept;
 
 // Identity of an open file (device and inode on POSIX): two paths name the same file
