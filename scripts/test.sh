@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need (only what is missing), then
 # configures, builds and runs the whole test suite under each preset.
-# Usage: scripts/test.sh [preset...]   (default: default sanitize unsigned-char)
+# Usage: scripts/test.sh [preset...]   (default: default sanitize unsigned-char fuzz)
+# The fuzz preset builds the libFuzzer targets and runs each for FUZZ_SECONDS (30).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev  # test and benchmark frameworks
   libcli11-dev                                # argument parser of the kodra command
   python3 sharutils mpack macutils coreutils  # peers the interop tests run against
+  clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -22,10 +24,16 @@ if ((${#missing[@]})); then
 fi
 
 presets=("$@")
-((${#presets[@]})) || presets=(default sanitize unsigned-char)
+((${#presets[@]})) || presets=(default sanitize unsigned-char fuzz)
 for preset in "${presets[@]}"; do
   echo "== preset $preset"
   cmake --preset "$preset"
   cmake --build --preset "$preset"
-  ctest --preset "$preset"
+  if [[ $preset == fuzz ]]; then
+    for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex; do
+      fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
+    done
+  else
+    ctest --preset "$preset"
+  fi
 done

@@ -400,7 +400,7 @@ int Decoder::run() noexcept {
     owner_ = platform::activeWindow();
     if (!allocate()) return 0;
     try {
-        input_.reset(std::fopen(path_, "rb"));
+        input_.reset(platform::openInputFile(path_));
         inputBuffer_.attach(input_.get());
         if (input_) {
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);

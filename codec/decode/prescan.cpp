@@ -5,6 +5,7 @@
 #include "decode/section_scanner.h"
 #include "frame/library_state.h"
 #include "frame/line_reader.h"
+#include "platform/platform.h"
 
 #include <cstring>
 #include <memory>
@@ -36,7 +37,7 @@ int listFilesToDecode(const char* path) noexcept {
     std::unique_ptr<char[]> lower(new (std::nothrow) char[kLineBufferSize]());
     std::unique_ptr<char[]> name(new (std::nothrow) char[kLineBufferSize]());
     if (!line || !lower || !name) return 0;
-    std::unique_ptr<std::FILE, FileCloser> input(std::fopen(path, "rb"));
+    std::unique_ptr<std::FILE, FileCloser> input(platform::openInputFile(path));
     if (!input) return 0;
     NameList& list = libraryState().decodeNames;
     list.reset();

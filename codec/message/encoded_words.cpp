@@ -103,8 +103,9 @@ int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept 
         for (;;) {
             end = std::strstr(word.encoded, "?=");
             if (end) break;
-            const std::size_t length = std::strlen(text);
-            char* lineEnd = text + length;
+            // Measured from the word: decoding an earlier word may have left a NUL before it.
+            char* lineEnd = word.encoded + std::strlen(word.encoded);
+            const auto length = static_cast<std::size_t>(lineEnd - text);
             if (lineEnd - word.encoded < kJoinThreshold || !joinNextLine(input, text, length, room)) {
                 end = lineEnd;
                 break;

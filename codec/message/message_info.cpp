@@ -2,6 +2,7 @@
 
 #include "frame/line_reader.h"
 #include "message/encoded_words.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,7 +44,7 @@ const char* skipBlanks(const char* text) noexcept {
 
 bool readMessageHeaders(const char* path, MessageHeaders& headers) {
     headers = MessageHeaders{};
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "r"));
+    std::unique_ptr<std::FILE, FileCloser> file(platform::openInputFile(path));
     if (!file) return false;
 
     auto& fields = headers.fields;
@@ -62,14 +63,14 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
         }
         const RecognisedHeader* match = nullptr;
         for (const RecognisedHeader& header : kRecognisedHeaders) {
-            if (!fields[header.field] && beginsWithNoCase(line, header.name)) {
+            if (!fields[static_cast<std::size_t>(header.field)] && beginsWithNoCase(line, header.name)) {
                 match = &header;
                 break;
             }
         }
         if (match) {
-            fields[match->field] = std::string(skipBlanks(line + std::strlen(match->name)));
-            open = &fields[match->field];
+            fields[static_cast<std::size_t>(match->field)] = std::string(skipBlanks(line + std::strlen(match->name)));
+            open = &fields[static_cast<std::size_t>(match->field)];
             headerSeen = true;
             continue;
         }

@@ -271,7 +271,7 @@ int getMessageText(const char* messagePath, const char* targetPath) {
     const std::string targetName = targetSeparator ? targetSeparator + 1 : targetPath;
     const std::string folder = targetSeparator ? directoryOf(targetPath) : directoryOf(messagePath);
 
-    File message(std::fopen(messagePath, "rb"));
+    File message(platform::openInputFile(messagePath));
     if (!message) return 0;
     IntermediateFile intermediate;
     if (!intermediate.create(folder)) return 0;

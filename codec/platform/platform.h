@@ -56,7 +56,8 @@ bool makeWritable(const char* path) noexcept;
 
 bool deleteFile(const char* path) noexcept;
 
-// Copies source to target, replacing target when it exists.
+// Copies source to target, replacing a regular file at target (never a link or folder).
+// False when either cannot be opened so, or a read, write or close failed.
 bool copyFileReplacing(const char* source, const char* target) noexcept;
 
 // Identity of an open file (device and inode on POSIX): two paths name the same file
@@ -74,6 +75,10 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
 // symbolic link, dangling or not, anything but a regular file, and the file `keep` (when
 // given); nothing is truncated before these checks.
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
+
+// Opens path for reading in binary mode when it is a regular file; null for anything else
+// (a folder, a FIFO, a device), without waiting on it.
+std::FILE* openInputFile(const char* path) noexcept;
 
 // Creates a new file at path for reading and writing in binary mode, only readable by
 // its owner. Null when anything (a file, a link, dangling or not) already stands there.

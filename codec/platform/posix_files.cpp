@@ -35,10 +35,21 @@ bool makeWritable(const char* path) noexcept {
 bool deleteFile(const char* path) noexcept { return unlink(path) == 0; }
 
 bool copyFileReplacing(const char* source, const char* target) noexcept {
-    std::error_code error;
-    return std::filesystem::copy_file(source, target,
-                                      std::filesystem::copy_options::overwrite_existing, error) &&
-           !error;
+    // Through openOutputFile: a link or a folder at target is refused, never written through.
+    std::FILE* in = openInputFile(source);
+    if (!in) return false;
+    std::FILE* out = openOutputFile(target, nullptr);
+    if (!out) {
+        std::fclose(in);
+        return false;
+    }
+    char chunk[16384];
+    std::size_t got = 0;
+    bool written = true;
+    while (written && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0) written = std::fwrite(chunk, 1, got, out) == got;
+    written = written && !std::ferror(in);
+    std::fclose(in);
+    return std::fclose(out) == 0 && written;
 }
 
 std::FILE* createNewFile(const char* path) noexcept {

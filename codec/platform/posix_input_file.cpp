@@ -1,0 +1,27 @@
+// Opening of files to read on POSIX: only regular files, so that a FIFO or a device named
+// as input can neither block the open nor feed endless data.
+#include "platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kodra::platform {
+
+std::FILE* openInputFile(const char* path) noexcept {
+    if (!path) return nullptr;
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) return nullptr;
+    struct stat info {};
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(descriptor);
+        return nullptr;
+    }
+    std::FILE* file = fdopen(descriptor, "rb");
+    if (!file) close(descriptor);
+    return file;
+}
+
+}  // namespace kodra::platform

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets (fuzz/corpus/TARGET/seed-*): messages like
+those of the test suite, built with the library's own encoders through its public
+interface. Usage: fuzz/make_seeds.py [path to libkodra32.so] (default: the default build)."""
+import ctypes
+import os
+import sys
+import tempfile
+
+here = os.path.dirname(os.path.abspath(__file__))
+library = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "build", "default", "codec", "libkodra32.so")
+kodra = ctypes.CDLL(library)
+UU, B64, BINHEX, XX, QP = 1, 2, 3, 4, 5
+CRLF = b"\r\n"
+
+
+def payload(size, seed=1):
+    state, out = seed, bytearray()
+    for i in range(size):
+        state = (state * 1103515245 + 12345) & 0xFFFFFFFF
+        out.append(i if i < 256 else (state >> 16) & 0xFF)
+    return bytes(out)
+
+
+def encode_lines(data, kind):
+    out = ctypes.create_string_buffer(len(data) * 4 + 64)
+    n = kodra.EncodeBuffer(data, out, len(data), kind)
+    return out.raw[:n]
+
+
+def encode_part(name, data, kind, flags=0, boundary=b"=_kodra_seed"):
+    """One attachment part as EncodeFile(Ex) writes it, preceded by a header and first delimiter."""
+    with tempfile.TemporaryDirectory() as folder:
+        source = os.path.join(folder, name)
+        with open(source, "wb") as f:
+            f.write(data)
+        output = os.path.join(folder, "out.eml")
+        with open(output, "wb") as f:
+            f.write(b"From: a@example.org\r\nSubject: seed\r\nMIME-Version: 1.0\r\n"
+                    b"Content-Type: multipart/mixed; boundary=\"" + boundary + b"\"\r\n\r\n--" + boundary)
+        ok = kodra.EncodeFileEx(source.encode(), output.encode(), boundary, kind, 1, flags)
+        assert ok == 1, (name, kind, flags)
+        assert kodra.FinishAttachments(output.encode()) == 0
+        with open(output, "rb") as f:
+            return f.read()
+
+
+def uu_section(name, data, kind=UU):
+    return b"begin 644 " + name + CRLF + encode_lines(data, kind) + (b"`" if kind == UU else b"+") + b"\r\nend\r\n"
+
+
+def messages():
+    small, medium = payload(40), payload(700)
+    yield "uu", b"Subject: uu\r\n\r\nText before.\r\n" + uu_section(b"a.bin", medium)
+    yield "xx", b"Subject: xx\r\n\r\n" + uu_section(b"x.bin", medium, XX)
+    yield "two_uu", uu_section(b"one.bin", small) + b"\r\nbetween\r\n" + uu_section(b"two.bin", medium)
+    yield "unnamed_uu", encode_lines(medium, UU)
+    yield "bad_name", uu_section(b"../up/..\\evil name.bin", small)
+    yield "table", b"table\r\n" + b" !\"#$%&'()*+,-./0123456789:;<=>?\r\n@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_\r\n" + \
+        uu_section(b"t.bin", small)
+    for kind, label in ((UU, "uu"), (B64, "base64"), (BINHEX, "binhex"), (XX, "xx"), (QP, "qp")):
+        yield "mime_" + label, encode_part("part." + label, medium, kind)
+        yield "strict_" + label, encode_part("strict." + label, small, kind, 1)
+    text = b"Hello =world=\r\n" * 8 + "caf\u00e9 \u00fcber\r\n".encode("latin-1")
+    yield "mime_text_qp", encode_part("note.txt", text, QP, 1)
+    yield "multipart_alternative", (
+        b"From: a@example.org\r\nSubject: =?iso-8859-1?q?Gr=FC=DFe?=\r\nMIME-Version: 1.0\r\n"
+        b"Content-Type: multipart/alternative; boundary=\"alt\"\r\n\r\n--alt\r\n"
+        b"Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+        b"Soft=\r\n break and =E9.\r\n--alt\r\nContent-Type: text/html\r\n\r\n<p>Hi</p>\r\n--alt--\r\n")
+    yield "nested", (
+        b"Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n--outer\r\n"
+        b"Content-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n--inner\r\nContent-Type: text/plain\r\n\r\n"
+        b"plain\r\n--inner--\r\n--outer\r\nContent-Type: application/octet-stream; name=\"d.bin\"\r\n"
+        b"Content-Transfer-Encoding: base64\r\n\r\n" + encode_lines(small, B64) + b"--outer--\r\n")
+    yield "plain_base64_message", b"Subject: b\r\nContent-Transfer-Encoding: base64\r\n\r\n" + encode_lines(medium, B64)
+    yield "digest", b"\r\n".join([b"From: x@y\r\nSubject: part %d\r\n\r\n" % i + uu_section(b"d%d.bin" % i, small)
+                                  for i in range(3)])
+
+
+def headers():
+    yield "folded", (b"Received: from a by b; Mon, 10 Dec 2001 10:00:00 -0500\r\nFrom: A <a@example.org>\r\n"
+                     b"To: b@example.org,\r\n c@example.org\r\nSubject: =?iso-8859-1?b?R3L832U=?= and\r\n"
+                     b"\t=?big5?Q?more?=\r\nDate: Mon, 10 Dec 2001 10:00:00 -0500\r\nCC: c@x\r\nReply-to: r@x\r\n"
+                     b"Organization: Org\r\n\r\nbody\r\n")
+    yield "long_word", b"Subject: =?iso-8859-1?q?" + b"abcdefghij" * 20 + b"\r\n continued?=\r\n\r\n"
+
+
+def dates():
+    for i, text in enumerate([b"Mon, 10 Dec 2001 10:00:00 -0500", b"Monday, 10-Dec-01 10:00:00 GMT",
+                              b"Mon Dec 10 10:00:00 2001", b"Tue, 29 Feb 2000 23:59:59 +1400",
+                              b"Fri, 31 Dec 1999 23:59:60 EST", b"Sun, 1 Jan 1601 00:00:00 +0000"]):
+        yield "date%d" % i, text
+
+
+def words():
+    for i, text in enumerate([b"=?iso-8859-1?q?caf=E9_au_lait?= =?ISO-8859-2?B?xb7x?=",
+                              b"Subject: =?big5?b?" + b"QUJD" * 10 + b"\nREVG?= tail",
+                              b"=?iso-8859-15?Q?" + b"x" * 40 + b"\n" + b"y" * 10 + b"?=",
+                              b"plain text without words"]):
+        yield "word%d" % i, bytes([i * 17 % 64]) + text
+
+
+def buffers():
+    data = payload(300)
+    for selector, kind in ((0, UU), (1, B64), (2, XX), (3, QP)):
+        yield "buffer%d" % kind, bytes([selector]) + encode_lines(data, kind)
+
+
+def binhex_only(message):
+    start = message.find(b"(This file")
+    return message[start:] if start >= 0 else message
+
+
+def write(target, items):
+    folder = os.path.join(here, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    for name, data in items:
+        with open(os.path.join(folder, "seed-" + name), "wb") as f:
+            f.write(data)
+
+
+all_messages = list(messages()) + list(headers())
+write("decode_file", all_messages)
+write("message_text", all_messages)
+write("message_info", list(headers()) + list(messages())[:6])
+write("mime_time", dates())
+write("encoded_words", words())
+write("decode_buffer", buffers())
+write("binhex", [(n, binhex_only(m)) for n, m in all_messages if b"(This file" in m] +
+      [("hexbin", b"(This file must be converted with BinHex 4.0)\r\n#TEXT\r\n***COMPRESSED\r\n***RESOURCE\r\n"
+                  b"48656C6C6F\r\n***CRC:01F4\r\n***END\r\n")])

@@ -1,0 +1,55 @@
+// DecodeFile in silent mode after GetNumFilesToDecode, on a file in a private folder: no
+// question may be asked, nothing may appear outside the folder, and every name is a plain
+// file name in it. With KODRA_FUZZ_STRICT_PRESCAN=1 set, the files the decode wrote must
+// also be exactly those the pre-scan listed. That check is off by default: the decode
+// starts no output for a name that turns up before the previous output received any data,
+// and then does not read a following text or BinHex section through as the pre-scan does,
+// so the two lists part on such inputs (saved in the corpus as second_name_before_data*).
+#include "fuzz_support.h"
+
+#include <cstring>
+#include <filesystem>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kodra::fuzz;
+    Sandbox& sandbox = Sandbox::instance();
+    const std::string input = sandbox.writeInput("message.txt", data, size);
+    QuietInterface::questions() = 0;
+
+    const int listed = GetNumFilesToDecode(input.c_str());
+    check(listed >= 0, "GetNumFilesToDecode returned a negative count");
+    std::set<std::string> predicted;
+    char entry[1024];
+    for (int i = 0; i < listed; ++i) {
+        std::memset(entry, 0, sizeof entry);
+        check(GetEncodedFile(entry, i) == 1, "GetEncodedFile lost a listed entry");
+        const std::filesystem::path path(entry);
+        check(path.parent_path() == sandbox.folder(), "pre-scan listed a path outside the folder:", entry);
+        predicted.insert(path.filename().string());
+    }
+    check(GetEncodedFile(entry, listed) == 0, "GetEncodedFile gave an entry past the count");
+    predicted.erase("message.txt");  // the decode never writes over its input
+
+    const int result = DecodeFile(input.c_str(), nullptr, 3);
+    check(result >= 0 && result <= KODRA_QUOTED_PRINTABLE, "DecodeFile result out of range");
+    check(QuietInterface::questions() == 0, "DecodeFile asked a question in silent mode");
+    sandbox.checkNothingOutside();
+
+    std::set<std::string> written = sandbox.names();
+    check(written.erase("message.txt") == 1, "DecodeFile removed its input");
+    for (const std::string& name : written)
+        check(name.find_first_of("/\\") == std::string::npos && name != "." && name != "..",
+              "DecodeFile wrote an unsafe name:", name);
+    static const bool strict = [] {
+        const char* setting = std::getenv("KODRA_FUZZ_STRICT_PRESCAN");
+        return setting && std::strcmp(setting, "1") == 0;
+    }();
+    if (strict) {
+        for (const std::string& name : written)
+            check(predicted.count(name) == 1, "DecodeFile wrote a file the pre-scan did not list:", name);
+        for (const std::string& name : predicted)
+            check(written.count(name) == 1, "pre-scan listed a file DecodeFile did not write:", name);
+    }
+    if (result != 0) check(!written.empty(), "DecodeFile reported a section but wrote no file");
+    return 0;
+}
