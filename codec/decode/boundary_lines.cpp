@@ -5,8 +5,17 @@
 
 namespace kodra {
 
+bool holdsDelimiter(const char* boundary, const char* line) noexcept {
+    if (!*boundary) return false;
+    // A delimiter is "--" and the boundary (RFC 2046, 5.1.1); the boundary alone may be
+    // as short as one character and stand in any data line.
+    for (const char* at = std::strstr(line, boundary); at; at = std::strstr(at + 1, boundary))
+        if (at - line >= 2 && at[-1] == '-' && at[-2] == '-') return true;
+    return false;
+}
+
 int isBoundaryLine(const char* boundary, const char* line, int strict) noexcept {
-    if (*boundary && std::strstr(line, boundary)) return 1;
+    if (holdsDelimiter(boundary, line)) return 1;
     if (strict) return 0;
     // Separator shapes that mail programs write, accepted even when the boundary
     // itself was never read.

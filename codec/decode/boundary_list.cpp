@@ -24,7 +24,8 @@ std::uint64_t hashOf(const char* text, std::size_t length) noexcept {
 void BoundaryList::add(const char* text) noexcept {
     if (!text || !*text) return;
     try {
-        std::string boundary(text, std::min(std::strlen(text), kMaxBoundary));
+        // Kept as the delimiter "--" + boundary, which is what a boundary line holds.
+        std::string boundary = "--" + std::string(text, std::min(std::strlen(text), kMaxBoundary));
         if (!seen_.insert(boundary).second) return;
         const std::size_t index = distinct_.size();
         distinct_.push_back(boundary);

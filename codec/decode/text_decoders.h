@@ -23,7 +23,10 @@ QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexce
 // Returns the decoded length.
 int decodeQuotedPrintableText(char* text) noexcept;
 
-// 1 when line is a boundary line for boundary: the boundary occurs in it, or (strict 0)
+// True when "--" followed by boundary occurs in line (never for an empty boundary).
+bool holdsDelimiter(const char* boundary, const char* line) noexcept;
+
+// 1 when line is a boundary line for boundary: "--" and the boundary occur in it, or (strict 0)
 // it has one of the common separator shapes ("----...=_...", "...=======...").
 int isBoundaryLine(const char* boundary, const char* line, int strict) noexcept;
 

@@ -149,6 +149,11 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"XXencode", uuSection("x.bin", kPayloadA, KODRA_XXENCODE), 4, {{"x.bin", kPayloadA}}},
         ResultCase{"CapitalBegin", "BEGIN 644 c.bin\r\n" + encodedLines(kPayloadB, 1) + "`\r\nend\r\n", 1,
                    {{"c.bin", kPayloadB}}},
+        // Legal one-letter boundaries stand inside Base64 data lines; only "--" and the
+        // boundary delimit a part.
+        ResultCase{"OneLetterBoundary",
+                   mimeMessage("b", base64Part("b", "one.bin", kPayloadA) + base64Part("b", "two.bin", kPayloadB)), 2,
+                   {{"one.bin", kPayloadA}, {"two.bin", kPayloadB}}},
         ResultCase{"TwoBase64Attachments",
                    mimeMessage("XYZ", base64Part("XYZ", "one.bin", kPayloadA) + base64Part("XYZ", "two.bin", kPayloadB)), 2,
                    {{"one.bin", kPayloadA}, {"two.bin", kPayloadB}}},

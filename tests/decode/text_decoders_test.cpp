@@ -64,6 +64,9 @@ TEST(IsBoundaryLine, Shapes) {
     const Case cases[] = {
         {"boundary anywhere", "xyz", "--xyz--", 1, 1},
         {"boundary absent strict", "xyz", "------=_Part_1", 1, 0},
+        {"boundary without its dashes", "b", "YWJjZGVm", 1, 0},
+        {"one-letter boundary delimiter", "b", "--b", 1, 1},
+        {"boundary after later dashes", "b", "bb--b--", 1, 1},
         {"dashes and =_ loose", "xyz", "------=_NextPart_000", 0, 1},
         {"dashes without =_", "xyz", "----------", 0, 0},
         {"=_ only in first four", "xyz", "--=_", 0, 0},
