@@ -290,9 +290,13 @@ bool Decoder::canStartOutput() const noexcept {
 void Decoder::dataCheck() noexcept {
     const char* line = line_.get();
     const std::size_t length = std::strlen(line);
+    // The "=" padding that ends a short last line (ours on XXencode too) is no reason to
+    // doubt that the line is data.
+    std::size_t checked = length;
+    for (int pad = 0; pad < 2 && checked > 3 && line[checked - 1] == '='; ++pad) --checked;
     std::size_t position = length < 3 ? length : 2;
-    while (position < length && lookupSymbol(*scan_.table, line[position]) != kNotInAlphabet) ++position;
-    if (position == length) {
+    while (position < checked && lookupSymbol(*scan_.table, line[position]) != kNotInAlphabet) ++position;
+    if (position >= checked) {
         if (named_ == 0 && length > 10 && name_[0] == '\0') {
             std::memcpy(name_.get(), "NONAME.DAT", sizeof "NONAME.DAT");
             unnamedData_ = true;

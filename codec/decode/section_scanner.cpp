@@ -194,6 +194,15 @@ int scanHeaderBlock(BoundaryList& boundaries, std::FILE* input, char* lowerLine,
     return block.type;
 }
 
+// True when line is as long as a UU-family line whose length character, read with
+// table, announces: a short XXencoded file opens with a length character that UUencode
+// also has ("1" for 3 bytes), and only the line's length tells the two apart.
+bool hasLineLengthOf(const char* line, const DecodeTable& table) noexcept {
+    const std::uint8_t bytes = lookupSymbol(table, line[0]);
+    if (bytes == 0 || bytes == kNotInAlphabet) return false;
+    return std::strlen(line) == 1 + 4 * ((static_cast<std::size_t>(bytes) + 2) / 3);
+}
+
 // A "begin" line: mode digits, blanks, then the name. Returns whether it opens a section.
 int scanBeginLine(std::FILE* input, char* line, char* name, ScanState& state) noexcept {
     const char* cursor = line + clampedOffset(line, 5);
@@ -208,9 +217,10 @@ int scanBeginLine(std::FILE* input, char* line, char* name, ScanState& state) no
     if (!reduceToContentFileName(reduced)) return kNoSection;  // a name of folders only
     std::memcpy(name, reduced, std::strlen(reduced) + 1);
     if (state.table != &userTable) state.table = &uuTable;
-    if (readTextLine(nullptr, input, line)) {
+    if (readTextLine(nullptr, input, line) && state.table == &uuTable) {
         const auto first = static_cast<unsigned char>(line[0]);
-        if (first > 'M' && first < 128 && state.table == &uuTable) state.table = &xxTable;
+        if ((first > 'M' && first < 128) || (!hasLineLengthOf(line, uuTable) && hasLineLengthOf(line, xxTable)))
+            state.table = &xxTable;
     }
     return kUuSection;
 }

@@ -413,3 +413,24 @@ TEST(PreScan, BeginNameKeepsItsBlanks) {
 
 }  // namespace
 }  // namespace kodra::testing
+
+namespace kodra::testing {
+namespace {
+
+// Short XXencoded files open with length characters that UUencode has too; every size
+// must still decode with the right alphabet.
+TEST(DecodeFile, ShortUuAndXxFilesOfEverySize) {
+    for (int type : {KODRA_UUENCODE, KODRA_XXENCODE}) {
+        for (std::size_t size = 1; size <= 50; ++size) {
+            TempFolder folder;
+            const std::string payload = binaryPayload(size, static_cast<unsigned>(size));
+            writeFile(folder.file("msg.txt"), uuSection("s.bin", payload, type));
+            ScriptedUserInterface ui;
+            EXPECT_EQ(DecodeFile(folder.file("msg.txt").c_str(), nullptr, 3), type) << "type " << type << " size " << size;
+            EXPECT_TRUE(sameBytes(readFile(folder.file("s.bin")), payload)) << "type " << type << " size " << size;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kodra::testing
