@@ -1,0 +1,8 @@
+#include <QTest>
+class Placeholder : public QObject {
+    Q_OBJECT
+private slots:
+    void nothing() {}
+};
+QTEST_MAIN(Placeholder)
+#include "merido_tests.moc"
