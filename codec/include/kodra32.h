@@ -116,6 +116,26 @@ KODRA_API int KODRA_CALL EncodeBuffer(const char *input, char *output, int lengt
 KODRA_API int KODRA_CALL DecodeBuffer(const char *input, char *output, int length, int type);
 
 /*
+ * Decoding of text files (mail, news, digests). DecodeFile writes every UUencoded,
+ * XXencoded, Base64, quoted-printable, text and BinHex section of the file at path to a
+ * file in the same folder, named from the content. mode 0 asks before each file and
+ * before overwriting and shows messages; 1 is silent and takes the output paths, in
+ * order, from names (separated by ";", the last one reused); 2 asks only before
+ * overwriting; any other value is silent. Returns the type of the last section decoded
+ * (KODRA_UUENCODE ... KODRA_QUOTED_PRINTABLE, text sections giving 5), or 0 when nothing
+ * was decoded. A decode never writes through a symbolic link nor over the input itself.
+ */
+KODRA_API int KODRA_CALL DecodeFile(const char *path, const char *names, int mode);
+
+/* Lists the paths of the files that decoding path would write; returns how many (0 also
+ * when the file cannot be opened, the earlier list then being kept). */
+KODRA_API int KODRA_CALL GetNumFilesToDecode(const char *path);
+
+/* Copies entry index of that list, NUL included, into buffer (1024 bytes). Returns 1, or
+ * 0 when there is no such entry or it would not fit; the buffer is then untouched. */
+KODRA_API int KODRA_CALL GetEncodedFile(char *buffer, int index);
+
+/*
  * File encoder. A multi-attachment body is built as: the caller writes its message
  * header and the first delimiter "--" boundary WITHOUT a line end (every part begins by
  * ending the line before it); then one EncodeFile per attachment with the same output
@@ -205,6 +225,18 @@ KODRA_API int KODRA_CALL GetMessageInfo(const char *path, MessageInfoRecord *rec
 KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord *record);
 KODRA_API int KODRA_CALL GetMessageHeaderField(const char *path, char *buffer, int length,
                                                unsigned int selector);
+
+/*
+ * Writes the readable text of the message at messagePath to targetPath (a bare name goes
+ * beside the message): the body of a plain message, decoded when its transfer encoding is
+ * quoted-printable or Base64, or the first part of a multipart message (the bodies of its
+ * sub-parts when it is multipart itself) followed by the body of an HTML second part.
+ * Returns 5 when a plain body was copied, DecodeFile's result for a multipart message,
+ * 2 when the message itself is Base64 encoded, and 0 when no text was found or a file
+ * could not be read, made or copied. Works through a temporary file beside the target
+ * ("54sfh$42.1", or a numbered variant when that name is taken), always removed again.
+ */
+KODRA_API int KODRA_CALL GetMessageText(const char *messagePath, const char *targetPath);
 
 /*
  * Reads the date of a mail or news header (RFC 822, RFC 850 or asctime layout, each led by a

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 struct KodraUserInterface;
 
@@ -57,6 +58,26 @@ bool deleteFile(const char* path) noexcept;
 
 // Copies source to target, replacing target when it exists.
 bool copyFileReplacing(const char* source, const char* target) noexcept;
+
+// Identity of an open file (device and inode on POSIX): two paths name the same file
+// when their identities are equal.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// The identity of an open stream. False when it cannot be told.
+bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
+
+// Opens path to receive a decoded file, in binary mode: creates it, or empties an existing
+// regular file, making it writable through the opened handle first. Refuses (null) a
+// symbolic link, dangling or not, anything but a regular file, and the file `keep` (when
+// given); nothing is truncated before these checks.
+std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
+
+// Creates a new file at path for reading and writing in binary mode, only readable by
+// its owner. Null when anything (a file, a link, dangling or not) already stands there.
+std::FILE* createNewFile(const char* path) noexcept;
 
 // ---- Time ----------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 // File services on POSIX.
 #include "platform.h"
 
+#include <fcntl.h>
 #include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +39,18 @@ bool copyFileReplacing(const char* source, const char* target) noexcept {
     return std::filesystem::copy_file(source, target,
                                       std::filesystem::copy_options::overwrite_existing, error) &&
            !error;
+}
+
+std::FILE* createNewFile(const char* path) noexcept {
+    // O_EXCL with O_CREAT also refuses a symbolic link standing at path.
+    const int descriptor = open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = fdopen(descriptor, "w+b");
+    if (!file) {
+        close(descriptor);
+        unlink(path);
+    }
+    return file;
 }
 
 }  // namespace kodra::platform

@@ -104,7 +104,7 @@ inline FilePtr streamWith(std::string_view content) {
         ADD_FAILURE() << "no temporary file";
         return file;
     }
-    std::fwrite(content.data(), 1, content.size(), file.get());
+    if (!content.empty()) std::fwrite(content.data(), 1, content.size(), file.get());
     std::rewind(file.get());
     return file;
 }

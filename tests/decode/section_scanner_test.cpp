@@ -1,0 +1,114 @@
+#include "decode/section_scanner.h"
+
+#include "decode/boundary_list.h"
+#include "frame/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace kodra {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+struct ScanCase {
+    const char* name;
+    std::string input;  // the first line is shown to the scanner, the rest follows in the stream
+    int wantType;
+    const DecodeTable* wantTable;
+    std::string wantName;
+};
+
+class ScannerTest : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(ScannerTest, Recognises) {
+    const ScanCase& c = GetParam();
+    std::unique_ptr<std::FILE, FileCloser> input(std::tmpfile());
+    std::fwrite(c.input.data(), 1, c.input.size(), input.get());
+    std::rewind(input.get());
+    char line[kLineBufferSize] = {};
+    char lower[kLineBufferSize] = {};
+    char name[kLineBufferSize] = {};
+    ASSERT_TRUE(readTextLine(nullptr, input.get(), line));
+    std::strcpy(lower, line);
+    lowerCaseText(lower);
+    BoundaryList boundaries;
+    ScanState state;
+    const int type = scanSectionLine(boundaries, input.get(), lower, line, name, state);
+    EXPECT_EQ(type, c.wantType);
+    EXPECT_EQ(state.table, c.wantTable);
+    EXPECT_EQ(std::string(name), c.wantName) << "got name \"" << name << "\", want \"" << c.wantName << "\"";
+}
+
+const std::string kTableLines = "+-0123456789ABCDEFGHIJKLMNOPQRST\r\nUVWXYZabcdefghijklmnopqrstuvwxyz\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScannerTest,
+    ::testing::Values(
+        ScanCase{"UnknownPdf", "Content-Type: application/pdf\r\nContent-Transfer-Encoding: base64\r\n\r\n", 2,
+                 &base64Table, "Unknown.pdf"},
+        ScanCase{"UnknownMsword", "Content-Type: application/msword\r\nContent-Transfer-Encoding: base64\r\n\r\n", 2,
+                 &base64Table, "Unknown.doc"},
+        ScanCase{"Base64WithoutNameOrSubtype", "Content-Transfer-Encoding: base64\r\n\r\n", 0, nullptr, ""},
+        ScanCase{"WindowsPathInFilename",
+                 "Content-Disposition: attachment; filename=\"C:\\My Documents\\report 1.doc\"\r\n\r\n", 5, &xxTable,
+                 "report 1.doc"},
+        ScanCase{"UnquotedNameEndsAtSemicolon",
+                 "Content-Type: application/octet-stream; name=data.bin; x-mac-type=0\r\n"
+                 "Content-Transfer-Encoding: base64\r\n\r\n",
+                 2, &base64Table, "data.bin"},
+        ScanCase{"HtmlLineGivesNoName", "Content-Type: text/html; <a name=\"x\"></a>\r\n\r\n", 0, nullptr, ""},
+        ScanCase{"ContinuedEncodedName",
+                 "Content-Disposition: attachment; filename=\"=?iso-8859-1?q?a_very_long_name_that_was_folded_?=\r\n"
+                 "\t=?iso-8859-1?q?over_two_lines.bin?=\"\r\nContent-Transfer-Encoding: base64\r\n\r\n",
+                 2, &base64Table, "a very long name that was folded over two lines.bin"},
+        ScanCase{"BeginKeepsTrailingBlank", "begin 644 name with blank \r\nM86)C\r\n", 1, &uuTable, "name with blank "},
+        ScanCase{"BeginInCapitals", "BEGIN 644 CAPS.BIN\r\nM86)C\r\n", 1, &uuTable, "CAPS.BIN"},
+        ScanCase{"BeginSelectsXx", "begin 644 x.bin\r\nhABCD\r\n", 1, &xxTable, "x.bin"},
+        ScanCase{"BeginWithoutName", "begin 644\r\nM86)C\r\n", 0, nullptr, ""},
+        ScanCase{"TableThenBegin", "table\r\n" + kTableLines + "begin 644 t.bin\r\n", 1, &userTable, "t.bin"},
+        ScanCase{"ShortTableLine", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQRS\r\n", 1, &userTable, ""},
+        ScanCase{"TableLineWithHighCode", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQR\xE9\r\n", 1, &userTable, ""},
+        ScanCase{"UuencodedPartWaitsForBegin",
+                 "Content-Type: application/octet-stream; name=\"u.bin\"\r\nContent-Transfer-Encoding: x-uuencode\r\n\r\n",
+                 0, nullptr, ""},
+        ScanCase{"BinHexMediaTypeWaitsForBanner",
+                 "Content-Type: application/mac-binhex40; name=\"m.hqx\"\r\n\r\n", 0, nullptr, ""}),
+    [](const ::testing::TestParamInfo<ScanCase>& row) { return std::string(row.param.name); });
+
+TEST(Scanner, QuotedBoundaryIsListed) {
+    std::unique_ptr<std::FILE, FileCloser> input(std::tmpfile());
+    const std::string rest = "\r\n";
+    std::fwrite(rest.data(), 1, rest.size(), input.get());
+    std::rewind(input.get());
+    char line[kLineBufferSize] = "Content-Type: multipart/mixed; boundary=\"=_abc_=\"; charset=x";
+    char lower[kLineBufferSize];
+    std::strcpy(lower, line);
+    lowerCaseText(lower);
+    char name[kLineBufferSize] = {};
+    BoundaryList boundaries;
+    ScanState state;
+    scanSectionLine(boundaries, input.get(), lower, line, name, state);
+    EXPECT_TRUE(boundaries.matches("--=_abc_=--"));
+    EXPECT_FALSE(boundaries.matches("plain text"));
+}
+
+TEST(BoundaryList, ManyBoundariesMatchLikeFew) {
+    BoundaryList boundaries;
+    for (int i = 0; i < 1000; ++i) boundaries.add(("=_part_" + std::to_string(i) + "_=").c_str());
+    boundaries.add("=_part_5_=");  // listed already
+    EXPECT_EQ(boundaries.size(), 1000u);
+    EXPECT_TRUE(boundaries.matches("--=_part_999_="));
+    EXPECT_TRUE(boundaries.matches("x--=_part_0_=--"));
+    EXPECT_FALSE(boundaries.matches("--=_part_1000_="));
+    EXPECT_FALSE(boundaries.matches(""));
+}
+
+}  // namespace
+}  // namespace kodra
