@@ -1,13 +1,11 @@
 #include "library_functions.h"
 
-#include "pending_exports.h"
-
 const CLibraryFunctions &realLibraryFunctions() {
     static const CLibraryFunctions functions{
-        SetUserInterface,   pendingDecodeFile,  EncodeFile,          pendingGetNumFilesToDecode,
-        pendingGetEncodedFile, SetEncodingApplication, GetUniqueFileName, ConcatenateRelated,
-        SplitFile,          FinishAttachments,  EncodeBuffer,        DecodeBuffer,
-        GetMessageInfo,     FreeMessageInfo,    pendingGetMessageText,
+        SetUserInterface,  DecodeFile,        EncodeFile,         GetNumFilesToDecode,
+        GetEncodedFile,    SetEncodingApplication, GetUniqueFileName, ConcatenateRelated,
+        SplitFile,         FinishAttachments, EncodeBuffer,       DecodeBuffer,
+        GetMessageInfo,    FreeMessageInfo,   GetMessageText,
     };
     return functions;
 }

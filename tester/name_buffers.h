@@ -8,9 +8,9 @@
 
 namespace merido {
 
-// Room for any decode name the library lists: the scanned file's folder plus a name
-// that may itself be a whole line, so at most a path plus a 1024-byte line.
-inline constexpr std::size_t kDecodeNameBufferSize = 8192;
+// Room for any decode name the library lists: it hands out at most 1024 bytes, NUL
+// included, and refuses longer entries.
+inline constexpr std::size_t kDecodeNameBufferSize = 1024;
 // Room the library's numbered-name functions require for a path they change in place.
 inline constexpr std::size_t kLibraryPathBufferSize = 260;
 

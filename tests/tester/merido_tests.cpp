@@ -101,6 +101,19 @@ bool writeFile(const QString &path, const QByteArray &bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// A stored mail message with a text part and two Base64 attachments, photo.jpg and song.mid.
+QByteArray mailWithTwoAttachments() {
+    return QByteArray("From: Ann <ann@example.org>\r\nSubject: Files\r\nMIME-Version: 1.0\r\n"
+                      "Content-Type: multipart/mixed; boundary=\"XYZ\"\r\n\r\nThis is MIME.\r\n"
+                      "--XYZ\r\nContent-Type: text/plain\r\n\r\nHello there\r\n"
+                      "--XYZ\r\nContent-Type: application/octet-stream; name=\"photo.jpg\"\r\n"
+                      "Content-Transfer-Encoding: base64\r\n\r\n") +
+           QByteArray("JPEGDATA\x01\x02").toBase64() +
+           "\r\n--XYZ\r\nContent-Type: application/octet-stream; name=\"song.mid\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\n" +
+           QByteArray("MIDI").toBase64() + "\r\n--XYZ--\r\n";
+}
+
 QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -940,15 +953,94 @@ private slots:
         }
     }
 
-    void showsTheHeadersOfAMessage() {
+    void showsTheHeadersAndTextOfAMessage() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("msg.eml"));
-        QVERIFY(writeFile(path, "From: Ann <ann@example.org>\r\nSubject: Lunch\r\n\r\nBody\r\n"));
+        QVERIFY(writeFile(path, mailWithTwoAttachments()));
         RealHarness harness;
         harness.prompter.openAnswers = {path};
         QVERIFY(harness.trigger(merido::ID_UTIL_SHOWMESSAGEHEADERS));
-        QVERIFY(!harness.prompter.messages.empty());
-        QCOMPARE(harness.prompter.messages[0].first, QStringLiteral("From: Ann <ann@example.org>\nSubject: Lunch"));
+        QCOMPARE(harness.prompter.messages.size(), std::size_t{2});
+        QCOMPARE(harness.prompter.messages[0].first, QStringLiteral("From: Ann <ann@example.org>\nSubject: Files"));
+        QCOMPARE(harness.prompter.messages[1].first, QStringLiteral("Hello there\r\n"));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("Message.txt"))));
+    }
+
+    void allPromptsAsksThroughMeridosDialogs() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("msg.txt"));
+        QVERIFY(writeFile(path, mailWithTwoAttachments()));
+        RealHarness harness;
+        harness.prompter.openAnswers = {path};
+        harness.prompter.libraryAnswers = {KODRA_IDYES, KODRA_IDNO};
+        QVERIFY(harness.trigger(merido::ID_DECODE_ALLPROMPTS));
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("photo.jpg"))), QByteArray("JPEGDATA\x01\x02"));
+        QVERIFY2(!QFile::exists(folder.filePath(QStringLiteral("song.mid"))), "decoded a file the user refused");
+        const auto &questions = harness.prompter.libraryQuestions;
+        QVERIFY(questions.size() >= 2);
+        QCOMPARE(questions[0].text, QStringLiteral("Decode file %1?").arg(folder.filePath(QStringLiteral("photo.jpg"))));
+        QCOMPARE(questions[0].buttons, KODRA_MB_YESNOCANCEL);
+        QCOMPARE(questions[0].owner, static_cast<QWidget *>(harness.app.mainFrame()));
+        for (const auto &question : questions) QCOMPARE(question.caption, QStringLiteral("Kodra DLL"));
+    }
+
+    void overwritePromptOnlyAsksBeforeReplacing() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("msg.txt"));
+        QVERIFY(writeFile(path, mailWithTwoAttachments()));
+        QVERIFY(writeFile(folder.filePath(QStringLiteral("photo.jpg")), "old"));
+        RealHarness harness;
+        harness.prompter.openAnswers = {path};
+        harness.prompter.libraryAnswers = {KODRA_IDYES};
+        QVERIFY(harness.trigger(merido::ID_DECODE_OVERWRITEPROMPTONLY));
+        const auto &questions = harness.prompter.libraryQuestions;
+        QCOMPARE(questions.size(), std::size_t{1});
+        QCOMPARE(questions[0].text,
+                 QStringLiteral("File %1 exists.  \nOverwite?").arg(folder.filePath(QStringLiteral("photo.jpg"))));
+        QCOMPARE(questions[0].buttons, KODRA_MB_YESNO);
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("photo.jpg"))), QByteArray("JPEGDATA\x01\x02"));
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("song.mid"))), QByteArray("MIDI"));
+    }
+
+    void showNamesDecodesUnderTheChangedNames() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("msg.txt"));
+        QVERIFY(writeFile(path, mailWithTwoAttachments()));
+        RealHarness harness;
+        harness.prompter.openAnswers = {path};
+        harness.prompter.saveAnswers = {folder.filePath(QStringLiteral("renamed.mid"))};
+        QStringList listed;
+        harness.prompter.onDialog = [&](QDialog &dialog) {
+            auto &list = dynamic_cast<CDecodeListDialog &>(dialog);
+            for (int i = 0; i < list.m_listNames->count(); ++i) listed << list.m_listNames->item(i)->text();
+            list.m_listNames->setCurrentRow(1);
+            list.OnDblclkNameList();
+            list.OnOK();
+            return list.result();
+        };
+        QVERIFY(harness.trigger(merido::ID_DECODE_SHOWFILENAMES));
+        QCOMPARE(listed, (QStringList{folder.filePath("photo.jpg"), folder.filePath("song.mid")}));
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("photo.jpg"))), QByteArray("JPEGDATA\x01\x02"));
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("renamed.mid"))), QByteArray("MIDI"));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("song.mid"))));
+        QVERIFY2(harness.prompter.libraryQuestions.empty(), "the silent mode asked something");
+    }
+
+    void multipleFilesPrefixesTheOutputsWithTheirSource() {
+        QTemporaryDir folder;
+        QVERIFY(writeFile(folder.filePath(QStringLiteral("msg1.txt")), mailWithTwoAttachments()));
+        QVERIFY(writeFile(folder.filePath(QStringLiteral("plain.txt")), "Nothing encoded here.\r\n"));
+        RealHarness harness;
+        harness.prompter.onDialog = [&](QDialog &dialog) {
+            auto &multiple = dynamic_cast<CDecodeMultipleDialog &>(dialog);
+            multiple.findChild<QLineEdit *>()->setText(folder.filePath(QStringLiteral("*.txt")));
+            multiple.accept();
+            return multiple.result();
+        };
+        QVERIFY(harness.trigger(merido::ID_DECODE_MULTIPLEFILES));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 (QStringList{"msg1.txt", "msg1.txt_photo.jpg", "msg1.txt_song.mid", "plain.txt"}));
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("msg1.txt_song.mid"))), QByteArray("MIDI"));
     }
 
 private:

@@ -42,6 +42,7 @@ void ScriptedPrompter::showMessage(QWidget *, const QString &text, const QString
 int ScriptedPrompter::askLibraryQuestion(QWidget *owner, const QString &text,
                                          const QString &caption, int buttons) {
     libraryQuestions.push_back({text, caption, buttons, owner});
+    if (buttons == KODRA_MB_OK) return KODRA_IDOK;  // a message needs no scripted answer
     if (libraryAnswers.empty()) return KODRA_IDCANCEL;
     const int next = libraryAnswers.front();
     libraryAnswers.pop_front();

@@ -25,7 +25,8 @@ public:
     int dialogsRun = 0;
     // Message boxes shown by merido: text and caption.
     std::vector<std::pair<QString, QString>> messages;
-    // The library's questions and the scripted answers (KODRA_ID*).
+    // The library's questions and the scripted answers (KODRA_ID*); messages with an OK
+    // button only are answered OK without one.
     std::deque<int> libraryAnswers;
     struct Question {
         QString text;
