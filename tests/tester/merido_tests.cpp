@@ -1081,8 +1081,4 @@ int main(int argc, char *argv[]) {
     return failures == 0 ? 0 : 1;
 }
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wold-style-cast"
-#pragma GCC diagnostic ignored "-Wuseless-cast"
 #include "merido_tests.moc"
-#pragma GCC diagnostic pop
