@@ -43,6 +43,10 @@ CDecodeListDialog::CDecodeListDialog(const QString &path, QWidget *parent,
 }
 
 void CDecodeListDialog::OnInitDialog() {
+    if (const QWidget *owner = parentWidget()) {
+        const QPoint centre = owner->mapToGlobal(owner->rect().center());
+        move(centre - QPoint(width() / 2, height() / 2));
+    }
     const QByteArray path = m_strPath.toLocal8Bit();
     const int count = library_.getNumFilesToDecode(path.constData());
     std::vector<char> name(merido::kDecodeNameBufferSize);

@@ -10,7 +10,9 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent) {
 }
 
 void CMainFrame::UpdateFrameTitle(const QString &documentTitle) {
-    setWindowTitle(documentTitle + QStringLiteral(" - ") + QString::fromLatin1(merido::kAppTitle));
+    // The template's first field names the program in the caption.
+    const QString program = QString::fromLatin1(merido::kDocTemplate).section(QLatin1Char('\n'), 0, 0);
+    setWindowTitle(documentTitle + QStringLiteral(" - ") + program);
 }
 
 QAction *CMainFrame::commandAction(int commandId) const {
