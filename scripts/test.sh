@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake ninja-build pkg-config binutils   # toolchain (nm for the export check)
   libgtest-dev libgmock-dev libbenchmark-dev  # test and benchmark frameworks
+  libcli11-dev                                # argument parser of the kodra command
   python3 sharutils mpack macutils coreutils  # peers the interop tests run against
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
 )

@@ -3,6 +3,7 @@
 #include "binhex/binhex_alphabet.h"
 #include "binhex/binhex_decoder_state.h"
 #include "binhex/crc16_xmodem.h"
+#include "frame/stdio_unlocked.h"
 
 #include <array>
 #include <cstring>
@@ -13,7 +14,7 @@ namespace {
 // The next 6-bit value of the body, or -1 where the data ends.
 int readBinHexValue(std::FILE* input) noexcept {
     for (;;) {
-        const int c = std::getc(input);
+        const int c = getcUnlocked(input);
         if (c == EOF) return -1;
         if (c == '\r' || c == '\n' || c == ' ') continue;
         const std::uint8_t value = lookupSymbol(binHexTable, static_cast<char>(c));
@@ -70,7 +71,7 @@ int decodeBinHex40Fork(BinHexDecoderState& state, std::FILE* input, std::FILE* o
     std::array<std::uint8_t, kOutputChunk> chunk;
     std::size_t filled = 0;
     const auto flush = [&] {
-        const bool written = output == nullptr || std::fwrite(chunk.data(), 1, filled, output) == filled;
+        const bool written = output == nullptr || writeUnlocked(chunk.data(), 1, filled, output) == filled;
         filled = 0;
         return written;
     };

@@ -2,6 +2,7 @@
 
 #include "binhex/binhex_header_record.h"
 #include "binhex/binhex_stream_encoder.h"
+#include "frame/stdio_unlocked.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,7 +27,7 @@ public:
     EncodingWriter(std::FILE* output, char* text) noexcept : output_(output), text_(text) {}
 
     bool write(const char* characters, std::size_t n) noexcept {
-        return std::fwrite(characters, 1, n, output_) == n;
+        return writeUnlocked(characters, 1, n, output_) == n;
     }
     // bytes holds at most kChunkSize bytes.
     bool encode(const std::uint8_t* bytes, std::size_t n) noexcept {

@@ -15,12 +15,33 @@ void BinHexStreamEncoder::putValue(unsigned value, char*& out) noexcept {
 }
 
 std::size_t BinHexStreamEncoder::encode(const std::uint8_t* bytes, std::size_t n, char* out) noexcept {
+    // In slices: the run-length stage fills coded (at most two bytes per byte, plus a
+    // pending run's three), then the 6-bit stage turns whole groups into whole values.
+    constexpr std::size_t kSlice = 1024;
+    std::uint8_t coded[2 * kSlice + 8];
     char* o = out;
     const auto emit = [&](unsigned value) { putValue(value, o); };
-    const auto toSixBit = [&](std::uint8_t coded) { sixBit_.push(coded, emit); };
-    for (std::size_t i = 0; i < n; ++i) {
-        if (accumulate_) crc_ = updateCrc16Xmodem(crc_, bytes[i]);
-        runs_.push(bytes[i], toSixBit);
+    for (std::size_t start = 0; start < n; start += kSlice) {
+        const std::size_t end = n - start < kSlice ? n : start + kSlice;
+        std::size_t count = 0;
+        const auto collect = [&](std::uint8_t byte) { coded[count++] = byte; };
+        for (std::size_t i = start; i < end; ++i) {
+            if (accumulate_) crc_ = updateCrc16Xmodem(crc_, bytes[i]);
+            runs_.push(bytes[i], collect);
+        }
+        std::size_t i = 0;
+        while (i < count && sixBit_.pending != 0) sixBit_.push(coded[i++], emit);
+        for (; i + 3 <= count; i += 3) {
+            const unsigned b0 = coded[i], b1 = coded[i + 1], b2 = coded[i + 2];
+            const unsigned values[4] = {b0 >> 2, (b0 & 3u) << 4 | b1 >> 4, (b1 & 15u) << 2 | b2 >> 6, b2 & 63u};
+            if (column_ + 4 < kLineLength) {
+                for (const unsigned value : values) *o++ = kBinHexAlphabet[value];
+                column_ += 4;
+            } else {
+                for (const unsigned value : values) putValue(value, o);
+            }
+        }
+        for (; i < count; ++i) sixBit_.push(coded[i], emit);
     }
     return static_cast<std::size_t>(o - out);
 }

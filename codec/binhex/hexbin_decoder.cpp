@@ -2,6 +2,7 @@
 
 #include "binhex/binhex_decoder_state.h"
 #include "binhex/hexbin_lines.h"
+#include "frame/stdio_unlocked.h"
 
 #include <charconv>
 #include <cstring>
@@ -15,7 +16,7 @@ constexpr int kHexBinLineLimit = 512;
 
 // Reads the next line into buffer without its line end; false at the end of input.
 bool readHexBinLine(std::FILE* input, char* buffer, std::string_view& line) noexcept {
-    if (std::fgets(buffer, kHexBinLineLimit, input) == nullptr) return false;
+    if (getsUnlocked(buffer, kHexBinLineLimit, input) == nullptr) return false;
     std::size_t length = std::strlen(buffer);
     while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r')) --length;
     buffer[length] = '\0';
@@ -79,7 +80,7 @@ int decodeHexBinForks(BinHexDecoderState& state, std::FILE* input, std::FILE* ou
                 for (std::size_t i = 0; i < count; ++i) checks.add(bytes[i]);
                 // Only the data fork is kept; the resource fork is checked and dropped.
                 if (dataFork && output != nullptr) {
-                    if (std::fwrite(bytes, 1, count, output) != count) return 0;
+                    if (writeUnlocked(bytes, 1, count, output) != count) return 0;
                     state.written += count;
                 }
                 forkLength += count;

@@ -8,6 +8,7 @@
 #include "decode/section_scanner.h"
 #include "frame/file_names.h"
 #include "frame/line_reader.h"
+#include "frame/stdio_unlocked.h"
 #include "platform/platform.h"
 
 #include <sys/stat.h>
@@ -54,6 +55,7 @@ public:
 
     void open(FilePtr file, std::string path) noexcept {
         file_ = std::move(file);
+        buffer_.attach(file_.get());
         path_ = std::move(path);
         state_ = State::file;
         finished_ = false;
@@ -86,6 +88,7 @@ public:
     }
 
 private:
+    StreamBuffer buffer_;  // before file_: it outlives the stream
     FilePtr file_;
     std::string path_;
     State state_ = State::none;
@@ -111,9 +114,9 @@ private:
     void decodeWholeSection() noexcept;
     void endSection() noexcept;
     void dataCheck() noexcept;
-    void decodeLine() noexcept;
+    void decodeLine(std::size_t length) noexcept;
     void markDecoded(const std::string& path);
-    bool decodeGroups(std::size_t symbolsStart, std::size_t& count) noexcept;
+    bool decodeGroups(std::size_t symbolsStart, std::size_t length, std::size_t& count) noexcept;
     int finish() noexcept;
 
     const char* path_;
@@ -121,6 +124,7 @@ private:
     int mode_;
 
     std::unique_ptr<char[]> line_, decoded_, lower_, name_;
+    StreamBuffer inputBuffer_;  // before input_: it outlives the stream
     FilePtr input_;
     platform::FileIdentity inputIdentity_{};
     bool inputIdentified_ = false;
@@ -298,7 +302,7 @@ void Decoder::dataCheck() noexcept {
         if (!output_.finished()) scanning_ = false;
     }
     ++idleLines_;
-    decodeLine();
+    decodeLine(length);
 }
 
 void Decoder::endSection() noexcept {
@@ -308,9 +312,8 @@ void Decoder::endSection() noexcept {
     name_[0] = '\0';
 }
 
-bool Decoder::decodeGroups(std::size_t symbolsStart, std::size_t& count) noexcept {
+bool Decoder::decodeGroups(std::size_t symbolsStart, std::size_t length, std::size_t& count) noexcept {
     const char* line = line_.get();
-    const std::size_t length = std::strlen(line);
     auto* out = reinterpret_cast<std::uint8_t*>(decoded_.get());
     for (std::size_t k = 0; 3 * k < count; ++k) {
         const std::size_t at = symbolsStart + 4 * k;
@@ -330,11 +333,12 @@ bool Decoder::decodeGroups(std::size_t symbolsStart, std::size_t& count) noexcep
     return true;
 }
 
-void Decoder::decodeLine() noexcept {
+// Decodes the data line in line_, of strlen length.
+void Decoder::decodeLine(std::size_t length) noexcept {
     if (type_ == kNoSection || !scan_.table) return;
     char* line = line_.get();
-    std::size_t length = std::strlen(line);
-    if (length > 3 && strncasecmp(line + length - 4, "<BR>", 4) == 0) line[length -= 4] = '\0';
+    if (length > 3 && line[length - 1] == '>' && strncasecmp(line + length - 4, "<BR>", 4) == 0)
+        line[length -= 4] = '\0';
     std::size_t count = 0;
     std::size_t symbolsStart = 0;
     if (type_ == kUuSection) {
@@ -359,7 +363,7 @@ void Decoder::decodeLine() noexcept {
         if (name_[0] == '\0' && count < 10) scanning_ = true;
     }
     if (scanning_) return;
-    if (count > 0 && !decodeGroups(symbolsStart, count)) {
+    if (count > 0 && !decodeGroups(symbolsStart, length, count)) {
         idleLines_ = 0;
         scanning_ = true;
         markDecoded(output_.path());
@@ -368,7 +372,7 @@ void Decoder::decodeLine() noexcept {
     }
     if (count != 0 && output_.present() && !output_.finished()) {
         ++linesWritten_;
-        if (std::FILE* file = output_.file()) std::fwrite(decoded_.get(), 1, count, file);
+        if (std::FILE* file = output_.file()) writeUnlocked(decoded_.get(), 1, count, file);
         scanning_ = false;
     }
 }
@@ -397,6 +401,7 @@ int Decoder::run() noexcept {
     if (!allocate()) return 0;
     try {
         input_.reset(std::fopen(path_, "rb"));
+        inputBuffer_.attach(input_.get());
         if (input_) {
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
             struct stat info {};
@@ -404,10 +409,11 @@ int Decoder::run() noexcept {
         }
         while (input_) {
             if (type_ == kNoSection && idleLines_ >= kIdleLineLimit) break;
-            if (!readTextLine(&redeliver_, input_.get(), line_.get())) break;
+            std::size_t lineLength = 0;
+            if (!readTextLine(&redeliver_, input_.get(), line_.get(), lineLength)) break;
             reportProgress(false);
             if (!scanning_) {
-                decodeLine();
+                decodeLine(lineLength);
                 continue;
             }
             char* line = line_.get();

@@ -3,6 +3,7 @@
 #include "decode/section_scanner.h"
 #include "decode/text_decoders.h"
 #include "frame/line_reader.h"
+#include "frame/stdio_unlocked.h"
 
 #include <cstring>
 
@@ -20,8 +21,8 @@ void writeTextLine(std::FILE* output, char* text, bool plain, bool lineEnds) noe
         length = decodeQuotedPrintable(text, length).kept;
         if (length > 0 && text[length - 1] == '\n') endLine = false;
     }
-    if (length > 0) std::fwrite(text, 1, length, output);
-    if (endLine) std::fwrite("\r\n", 1, 2, output);
+    if (length > 0) writeUnlocked(text, 1, length, output);
+    if (endLine) writeUnlocked("\r\n", 1, 2, output);
 }
 
 int copyTextSection(const BoundaryList& boundaries, std::FILE* input, std::FILE* output, char* line,
@@ -34,7 +35,7 @@ int copyTextSection(const BoundaryList& boundaries, std::FILE* input, std::FILE*
     }
     // A blank line is held back, so that the one before the boundary is not written.
     bool blankPending = false;
-    while (std::fgets(line, kMaxLineLength + 1, input)) {
+    while (getsUnlocked(line, kMaxLineLength + 1, input)) {
         std::size_t length = std::strlen(line);
         // Any line end (CR LF, LF or CR) is taken off and written as CR LF; a piece of a
         // longer line has none and is continued by the next piece.

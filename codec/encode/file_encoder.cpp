@@ -8,6 +8,7 @@
 #include "encode/progress_meter.h"
 #include "encode/stdio_file.h"
 #include "frame/file_names.h"
+#include "frame/stdio_unlocked.h"
 
 namespace kodra {
 namespace {
@@ -48,6 +49,7 @@ int encodeFile(const char* sourcePath, const char* outputPath, const char* bound
 
     char fileName[platform::kMaxPath];
     if (!partFileName(sourcePath, fileName)) return 0;
+    StreamBuffer sourceBuffer, outputBuffer;  // before the streams: they outlive them
     StdioFile source = openStdioFile(sourcePath, "rb");
     if (!source) return 0;
     std::uint64_t length = 0;
@@ -56,6 +58,8 @@ int encodeFile(const char* sourcePath, const char* outputPath, const char* bound
     if (mayBeSameFile(sourcePath, outputPath)) return 0;
     StdioFile output = openStdioFile(outputPath, append ? "ab" : "wb");
     if (!output) return 0;
+    sourceBuffer.attach(source.get());
+    outputBuffer.attach(output.get());
 
     writePartHeader(output.get(), layout, type, applicationNameText(), fileName);
     ProgressMeter progress(length);

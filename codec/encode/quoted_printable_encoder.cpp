@@ -1,6 +1,8 @@
 #include "encode/line_encoders.h"
 #include "encode/progress_meter.h"
+#include "frame/stdio_unlocked.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -36,6 +38,9 @@ bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output, ProgressMet
                                QuotedPrintableEnd end) noexcept {
     std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[kFileChunkSize]);
     if (!chunk) return false;
+    // Finished lines collect in text and go out a few kilobytes at a time.
+    char text[4096];
+    std::size_t pending = 0;
     char line[80];
     std::size_t used = 0;
     for (;;) {
@@ -47,7 +52,12 @@ bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output, ProgressMet
                 line[used++] = '=';
                 line[used++] = '\r';
                 line[used++] = '\n';
-                std::fwrite(line, 1, used, output);
+                if (pending + used > sizeof text) {
+                    writeUnlocked(text, 1, pending, output);
+                    pending = 0;
+                }
+                std::memcpy(text + pending, line, used);
+                pending += used;
                 used = 0;
             }
             if (literal) line[used++] = static_cast<char>(byte);
@@ -59,7 +69,8 @@ bool encodeQuotedPrintableFile(std::FILE* source, std::FILE* output, ProgressMet
     if (end == QuotedPrintableEnd::softBreak) line[used++] = '=';
     line[used++] = '\r';
     line[used++] = '\n';
-    std::fwrite(line, 1, used, output);
+    writeUnlocked(text, 1, pending, output);
+    writeUnlocked(line, 1, used, output);
     return true;
 }
 

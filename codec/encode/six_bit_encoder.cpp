@@ -1,5 +1,6 @@
 #include "encode/line_encoders.h"
 #include "encode/progress_meter.h"
+#include "frame/stdio_unlocked.h"
 
 #include <memory>
 #include <new>
@@ -41,7 +42,13 @@ std::size_t encodeSixBitLine(const std::uint8_t* source, std::size_t n, const Si
                              char* out) noexcept {
     char* o = out;
     if (format.lengthCharacter) *o++ = format.alphabet[n];
-    for (std::size_t i = 0; i < n; i += 3, o += 4) encodeGroup(source + i, n - i, o, format.alphabet);
+    std::size_t i = 0;
+    // Whole groups first, with the count known, then the short group, if any.
+    for (; i + 3 <= n; i += 3, o += 4) encodeGroup(source + i, 3, o, format.alphabet);
+    if (i < n) {
+        encodeGroup(source + i, n - i, o, format.alphabet);
+        o += 4;
+    }
     // Only a short (final) line is padded; UU and XX decoders go by the length character.
     if (format.padShortLine && n < format.bytesPerLine) {
         if (n % 3 == 1) o[-2] = o[-1] = '=';
@@ -73,7 +80,7 @@ bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& 
         const std::size_t got = std::fread(chunk, 1, chunkSize, source);
         if (got > 0) {
             const std::size_t produced = encodeSixBitBuffer(chunk, got, format, lines);
-            std::fwrite(lines, 1, produced, output);
+            writeUnlocked(lines, 1, produced, output);
             if (progress) progress->advance(got);
         }
         if (got < chunkSize) break;

@@ -17,6 +17,9 @@ inline constexpr int kMaxLineLength = 1023;
 // at the end of the input or on a read error.
 char* readTextLine(int* redeliver, std::FILE* input, char* buffer) noexcept;
 
+// readTextLine that also sets length to the line's strlen (0 when none was produced).
+char* readTextLine(int* redeliver, std::FILE* input, char* buffer, std::size_t& length) noexcept;
+
 // Lower-cases the 26 ASCII letters in place; every other byte stays.
 void lowerCaseText(char* text) noexcept;
 

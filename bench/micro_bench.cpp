@@ -1,0 +1,197 @@
+// Micro-benchmarks of the hot paths: buffer coding per type, the group decoder, the line
+// reader, the section scanner on a header block, the data-line path of DecodeFile and
+// the BinHex layers. Run: build/default/bench/kodra_micro_bench
+#include "binhex/binhex.h"
+#include "decode/boundary_list.h"
+#include "decode/decode_group.h"
+#include "decode/section_scanner.h"
+#include "encode/buffer_codec.h"
+#include "encode/line_encoders.h"
+#include "frame/line_reader.h"
+#include "kodra32.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kPayloadSize = 1u << 20;
+
+std::vector<char> payload(std::size_t size) {
+    std::mt19937 random(20240601u);
+    std::vector<char> bytes(size);
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xFFu);
+    return bytes;
+}
+
+void setBytes(benchmark::State& state, std::size_t perIteration) {
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(perIteration));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A read-only stream over text (kept alive by the caller).
+FilePtr memoryStream(std::string& text) { return FilePtr(fmemopen(text.data(), text.size(), "rb")); }
+
+std::string encoded(int type, const std::vector<char>& source) {
+    std::string out(4 * source.size() + 1024, '\0');
+    out.resize(static_cast<std::size_t>(
+        kodra::encodeBuffer(source.data(), out.data(), static_cast<int>(source.size()), type)));
+    return out;
+}
+
+void encodeBufferBench(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    const std::vector<char> source = payload(kPayloadSize);
+    std::vector<char> out(4 * kPayloadSize);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            EncodeBuffer(source.data(), out.data(), static_cast<int>(source.size()), type));
+    setBytes(state, kPayloadSize);
+}
+BENCHMARK(encodeBufferBench)->Arg(1)->Arg(2)->Arg(4)->Arg(5);
+
+void decodeBufferBench(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    const std::string text = encoded(type, payload(kPayloadSize));
+    std::vector<char> out(text.size() + 16);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DecodeBuffer(text.data(), out.data(), static_cast<int>(text.size()), type));
+    setBytes(state, kPayloadSize);
+}
+BENCHMARK(decodeBufferBench)->Arg(1)->Arg(2)->Arg(4)->Arg(5);
+
+void decodeGroupBench(benchmark::State& state) {
+    const std::string line = encoded(2, payload(57)).substr(0, 76);
+    std::uint8_t out[3 * 19];
+    for (auto _ : state) {
+        for (std::size_t at = 0; at < line.size(); at += 4)
+            kodra::decodeGroup(line.data() + at, line.size() - at, out + at / 4 * 3, kodra::base64Table);
+        benchmark::DoNotOptimize(out);
+    }
+    setBytes(state, 57);
+}
+BENCHMARK(decodeGroupBench);
+
+void readTextLineBench(benchmark::State& state) {
+    std::string text = encoded(2, payload(kPayloadSize));
+    std::vector<char> line(kodra::kLineBufferSize);
+    for (auto _ : state) {
+        FilePtr input = memoryStream(text);
+        int redeliver = 1;
+        while (kodra::readTextLine(&redeliver, input.get(), line.data())) benchmark::DoNotOptimize(line.data());
+    }
+    setBytes(state, text.size());
+}
+BENCHMARK(readTextLineBench);
+
+void scanHeaderBlockBench(benchmark::State& state) {
+    std::string text =
+        "From: someone@example.org\r\nTo: other@example.org\r\nSubject: a file\r\n"
+        "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n--b1\r\n"
+        "Content-Type: application/octet-stream; name=\"file.bin\"\r\n"
+        "Content-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: attachment; filename=\"file.bin\"\r\n\r\nAAAA\r\n";
+    std::vector<char> line(kodra::kLineBufferSize), lower(kodra::kLineBufferSize), name(kodra::kLineBufferSize);
+    for (auto _ : state) {
+        FilePtr input = memoryStream(text);
+        kodra::BoundaryList boundaries;
+        kodra::ScanState scan;
+        name[0] = '\0';
+        int redeliver = 1;
+        while (kodra::readTextLine(&redeliver, input.get(), line.data())) {
+            std::copy(line.begin(), line.end(), lower.begin());
+            kodra::lowerCaseText(lower.data());
+            benchmark::DoNotOptimize(
+                kodra::scanSectionLine(boundaries, input.get(), lower.data(), line.data(), name.data(), scan));
+        }
+    }
+}
+BENCHMARK(scanHeaderBlockBench);
+
+// A scratch folder for the file benchmarks, removed at the end.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
+        char pattern[] = "/tmp/kodra-bench-XXXXXX";
+        if (mkdtemp(pattern)) path = pattern;
+    }
+    ~ScratchFolder() {
+        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+    }
+};
+
+void writeFile(const std::string& path, const std::string& text) {
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (file) std::fwrite(text.data(), 1, text.size(), file.get());
+}
+
+// The data-line path of the driver: a Base64 or UU attachment decoded to its file.
+void decodeFileBench(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    ScratchFolder folder;
+    const std::string body = encoded(type, payload(4 * kPayloadSize));
+    std::string text;
+    if (type == 2)
+        text = "MIME-Version: 1.0\r\nContent-Type: application/octet-stream; name=\"out.bin\"\r\n"
+               "Content-Transfer-Encoding: base64\r\n\r\n" + body;
+    else
+        text = "begin 644 out.bin\r\n" + body + "`\r\nend\r\n";
+    const std::string input = folder.path + "/in.txt";
+    writeFile(input, text);
+    for (auto _ : state) benchmark::DoNotOptimize(DecodeFile(input.c_str(), "", 3));
+    setBytes(state, 4 * kPayloadSize);
+}
+BENCHMARK(decodeFileBench)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+std::string binHexStream(const std::vector<char>& source) {
+    FilePtr in(fmemopen(const_cast<char*>(source.data()), source.size(), "rb"));
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&data, &size);
+    kodra::encodeBinHexFile("file.bin", source.size(), in.get(), out);
+    std::fclose(out);
+    std::string text(data, size);
+    std::free(data);
+    return text;
+}
+
+void binHexEncodeBench(benchmark::State& state) {
+    std::vector<char> source = payload(kPayloadSize);
+    for (auto _ : state) {
+        FilePtr in(fmemopen(source.data(), source.size(), "rb"));
+        FilePtr out(std::fopen("/dev/null", "wb"));
+        benchmark::DoNotOptimize(kodra::encodeBinHexFile("file.bin", source.size(), in.get(), out.get()));
+    }
+    setBytes(state, kPayloadSize);
+}
+BENCHMARK(binHexEncodeBench);
+
+void binHexDecodeBench(benchmark::State& state) {
+    std::string text = binHexStream(payload(kPayloadSize));
+    std::vector<char> line(kodra::kLineBufferSize), name(kodra::kBinHexNameBufferSize);
+    for (auto _ : state) {
+        FilePtr input = memoryStream(text);
+        std::fgets(line.data(), static_cast<int>(line.size()), input.get());
+        if (kodra::detectBinHex(line.data(), input.get()) != 1 || !kodra::readBinHexHeader(input.get(), name.data()))
+            state.SkipWithError("no BinHex header");
+        benchmark::DoNotOptimize(kodra::decodeBinHexForks(input.get(), nullptr, line.data()));
+    }
+    setBytes(state, kPayloadSize);
+}
+BENCHMARK(binHexDecodeBench);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,128 @@
+// kodra decode: every encoded section of each file, written beside it or into a folder.
+#include <CLI/CLI.hpp>
+#include <kodra32.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "exit_codes.h"
+#include "file_checks.h"
+#include "output_names.h"
+#include "prescan.h"
+#include "progress_line.h"
+#include "written_files.h"
+
+namespace kodra::cli {
+namespace {
+
+// DecodeFile's modes.
+constexpr int kAskAll = 0;
+constexpr int kSilentWithNames = 1;
+constexpr int kAskOverwrite = 2;
+constexpr int kSilent = 3;
+
+struct DecodeOptions {
+    std::vector<std::string> files;
+    bool yes = false;
+    bool askOverwrite = false;
+    std::string directory;
+    std::string names;
+};
+
+std::vector<std::string> splitNames(const std::string& names) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = names.find(';', start);
+        const std::string part = names.substr(start, end == std::string::npos ? end : end - start);
+        if (!part.empty()) parts.push_back(part);
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+// Decodes one file; returns its exit code.
+int decodeOne(const std::string& file, const DecodeOptions& options, const std::string& folder) {
+    const std::string path = absolutePath(file);
+    if (!checkReadableFile(path) || !checkPathLength(path)) return kFailure;
+
+    int mode = options.yes ? kSilent : options.askOverwrite ? kAskOverwrite : kAskAll;
+    std::string names;
+    WrittenFiles written;
+    if (!folder.empty()) {
+        // Into a folder: the names (given or from the pre-scan) reduced to their last
+        // component, so nothing can be written outside it.
+        const std::vector<std::string> wanted =
+            options.names.empty() ? prescanNames(path) : splitNames(options.names);
+        names = folderNameList(folder, wanted);
+        if (names.empty()) {
+            reportError(folder, "folder path too long to hold output names");
+            return kFailure;
+        }
+        mode = kSilentWithNames;
+        written.watchFolder(folder);
+    } else if (!options.names.empty()) {
+        for (const std::string& name : splitNames(options.names)) {
+            const std::string target = absolutePath(name);
+            if (!checkPathLength(target)) return kFailure;
+            names += (names.empty() ? "" : ";") + target;
+            written.watchPath(target);
+        }
+        mode = kSilentWithNames;
+        written.watchFolder(folderOf(path));
+    } else {
+        written.watchFolder(folderOf(path));
+    }
+
+    int result = 0;
+    {
+        ProgressLine progress("decoding " + lastComponent(path));
+        result = DecodeFile(path.c_str(), names.c_str(), mode);
+    }
+    const std::vector<std::string> outputs = written.changed();
+    for (const std::string& output : outputs) std::printf("%s\n", output.c_str());
+    std::fflush(stdout);
+    if (result == 0 && outputs.empty()) {
+        reportError(file, "nothing decoded (no encoded section found, or every file declined)");
+        return kNothingFound;
+    }
+    return kSuccess;
+}
+
+int runDecode(const DecodeOptions& options) {
+    std::string folder;
+    if (!options.directory.empty()) {
+        folder = absolutePath(options.directory);
+        if (!prepareOutputFolder(folder)) return kFailure;
+        if (folder.back() != '/') folder += '/';
+    }
+    int exitCode = kSuccess;
+    for (const std::string& file : options.files) exitCode = worse(exitCode, decodeOne(file, options, folder));
+    return exitCode;
+}
+
+}  // namespace
+
+void addDecodeCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<DecodeOptions>();
+    CLI::App* command = app.add_subcommand(
+        "decode", "Decode every encoded section of each FILE into files beside it (asking on the "
+                  "terminal first unless told not to)");
+    CLI::Option* yes = command->add_flag("-y,--yes", options->yes, "Never ask: write every file, replacing existing ones");
+    CLI::Option* askOverwrite = command->add_flag(
+        "--ask-overwrite", options->askOverwrite, "Ask only before replacing an existing file");
+    command->add_option("-C,--directory", options->directory,
+                        "Write into DIR instead (created when missing; never asks, never replaces: "
+                        "names that exist get a number)");
+    command->add_option("-n,--names", options->names,
+                        "Output names for the sections in order, separated by \";\" (the last one "
+                        "is reused); never asks");
+    yes->excludes(askOverwrite);
+    command->add_option("FILE", options->files, "Messages, articles or other text files")->required();
+    command->callback([options, &exitCode] { exitCode = runDecode(*options); });
+}
+
+}  // namespace kodra::cli

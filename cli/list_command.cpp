@@ -1,0 +1,49 @@
+// kodra list: the files a decode would write, without writing anything.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "exit_codes.h"
+#include "file_checks.h"
+#include "prescan.h"
+
+namespace kodra::cli {
+namespace {
+
+struct ListOptions {
+    std::vector<std::string> files;
+};
+
+int runList(const ListOptions& options) {
+    int exitCode = kSuccess;
+    for (const std::string& file : options.files) {
+        const std::string path = absolutePath(file);
+        if (!checkReadableFile(path)) {
+            exitCode = worse(exitCode, kFailure);
+            continue;
+        }
+        const std::vector<std::string> names = prescanNames(path);
+        if (names.empty()) {
+            reportError(file, "nothing encoded found");
+            exitCode = worse(exitCode, kNothingFound);
+        }
+        for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    }
+    return exitCode;
+}
+
+}  // namespace
+
+void addListCommand(CLI::App& app, int& exitCode) {
+    auto options = std::make_shared<ListOptions>();
+    CLI::App* command = app.add_subcommand(
+        "list", "Print the paths a decode of each FILE would write, one per line, writing nothing");
+    command->add_option("FILE", options->files, "Messages, articles or other text files")->required();
+    command->callback([options, &exitCode] { exitCode = runList(*options); });
+}
+
+}  // namespace kodra::cli

@@ -1,0 +1,37 @@
+// Which files a library call wrote: the library reports only the type of the last
+// section, so the command compares the output folders before and after.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kodra::cli {
+
+class WrittenFiles {
+public:
+    // Notes the state of every regular file in folder (a path ending in "/").
+    void watchFolder(const std::string& folder);
+    // Notes the state of one path that may be written, wherever it lies.
+    void watchPath(const std::string& path);
+
+    // The watched files that are new or changed since they were noted, in the order
+    // they were written.
+    std::vector<std::string> changed() const;
+
+private:
+    struct State {
+        bool exists = false;
+        long long size = 0;
+        long long modifiedSeconds = 0;
+        long long modifiedNanoseconds = 0;
+        unsigned long long inode = 0;
+        bool operator==(const State& other) const;
+    };
+    static State stateOf(const std::string& path);
+
+    std::vector<std::string> folders_;
+    std::map<std::string, State> before_;
+};
+
+}  // namespace kodra::cli

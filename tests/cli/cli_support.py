@@ -1,0 +1,84 @@
+"""Shared helpers of the kodra command tests: running the binary, temporary folders,
+and messages made by Python's email package (a peer, not our own encoder)."""
+import base64
+import binascii
+import os
+import pathlib
+import subprocess
+import tempfile
+import unittest
+from email.message import EmailMessage
+
+BINARY = os.environ.get("KODRA_BINARY", "kodra")
+SOURCE_DIR = pathlib.Path(os.environ.get("KODRA_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
+
+
+def run(*args, cwd=None, stdin=b"", env=None):
+    """Runs kodra with args; returns the CompletedProcess (stdout/stderr as bytes)."""
+    return subprocess.run([BINARY, *map(str, args)], cwd=cwd, input=stdin, capture_output=True,
+                          env=env, timeout=60)
+
+
+def files_under(folder):
+    """Every file below folder, relative, as a sorted list of strings."""
+    root = pathlib.Path(folder)
+    return sorted(str(p.relative_to(root)) for p in root.rglob("*") if p.is_file())
+
+
+def mime_message(attachments, text="See the attached files.\n"):
+    """Bytes of a multipart message with a text part and one Base64 attachment per
+    (name, data) pair, with CR LF line ends as stored mail has them."""
+    message = EmailMessage()
+    message["From"] = "Ada <ada@example.org>"
+    message["To"] = "Tom <tom@example.org>"
+    message["Subject"] = "Files"
+    message["Date"] = "Tue, 5 Mar 2024 18:29:41 +0100"
+    message.set_content(text)
+    for name, data in attachments:
+        message.add_attachment(data, maintype="application", subtype="octet-stream", filename=name)
+    return message.as_bytes().replace(b"\n", b"\r\n")
+
+
+def uu_section(name, data):
+    """A UUencoded section as the classic uuencode tool writes it."""
+    lines = [f"begin 644 {name}".encode()]
+    for i in range(0, len(data), 45):
+        lines.append(binascii.b2a_uu(data[i:i + 45], backtick=True).rstrip(b"\n"))
+    lines += [b"`", b"end"]
+    return b"\r\n".join(lines) + b"\r\n"
+
+
+def sample_bytes(size, seed=1):
+    """Deterministic bytes of every value."""
+    state = seed
+    out = bytearray()
+    for _ in range(size):
+        state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+        out.append(state >> 16 & 0xFF)
+    return bytes(out)
+
+
+class CliTestCase(unittest.TestCase):
+    """A test with its own temporary folder, self.dir."""
+
+    def setUp(self):
+        self._tmp = tempfile.TemporaryDirectory(prefix="kodra-cli-")
+        self.dir = pathlib.Path(self._tmp.name)
+
+    def tearDown(self):
+        self._tmp.cleanup()
+
+    def write(self, name, data):
+        path = self.dir / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_bytes(data)
+        return path
+
+    def assertExit(self, result, want, context=""):
+        self.assertEqual(result.returncode, want,
+                         f"{context}: got exit {result.returncode}, want {want}; "
+                         f"stderr: {result.stderr.decode(errors='replace')}")
+
+
+__all__ = ["run", "files_under", "mime_message", "uu_section", "sample_bytes", "CliTestCase",
+           "SOURCE_DIR", "base64"]

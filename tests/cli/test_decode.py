@@ -1,0 +1,120 @@
+"""kodra decode and kodra list on messages made by peers."""
+import os
+import unittest
+
+from cli_support import CliTestCase, files_under, mime_message, run, sample_bytes, uu_section
+
+
+class DecodeTest(CliTestCase):
+    def test_writes_attachments_beside_message_and_names_them(self):
+        picture, table = sample_bytes(5000, 1), sample_bytes(700, 2)
+        message = self.write("mail/msg.eml", mime_message([("photo.jpg", picture), ("table.xls", table)]))
+        result = run("decode", "-y", "mail/msg.eml", cwd=self.dir)
+        self.assertExit(result, 0, "decode -y")
+        self.assertEqual((self.dir / "mail/photo.jpg").read_bytes(), picture)
+        self.assertEqual((self.dir / "mail/table.xls").read_bytes(), table)
+        listed = result.stdout.decode().splitlines()
+        self.assertIn(str(message.parent / "photo.jpg"), listed)
+        self.assertIn(str(message.parent / "table.xls"), listed)
+
+    def test_directory_option_writes_only_into_that_folder(self):
+        # Hostile names try to climb out of the folder; all must land inside it.
+        cases = [
+            {"name": "plain", "attachment": "report.pdf", "want": "report.pdf"},
+            {"name": "parent folders", "attachment": "../../escape.bin", "want": "escape.bin"},
+            {"name": "absolute", "attachment": "/tmp/kodra-absolute.bin", "want": "kodra-absolute.bin"},
+            {"name": "list separator", "attachment": "a;b.txt", "want": "a_b.txt"},
+        ]
+        for case in cases:
+            with self.subTest(case["name"]):
+                data = sample_bytes(300, 3)
+                work = self.dir / case["name"]
+                (work / "in").mkdir(parents=True)
+                body = b"Subject: x\r\n\r\n" + uu_section(case["attachment"], data)
+                (work / "in/msg.txt").write_bytes(body)
+                before = files_under(self.dir)
+                result = run("decode", "-C", work / "out", work / "in/msg.txt")
+                self.assertExit(result, 0, case["name"])
+                new = sorted(set(files_under(self.dir)) - set(before))
+                want = [os.path.join(case["name"], "out", case["want"])]
+                self.assertEqual(new, want, f"got new files {new}, want {want}")
+                self.assertEqual((work / "out" / case["want"]).read_bytes(), data)
+                self.assertFalse(os.path.exists("/tmp/kodra-absolute.bin"))
+
+    def test_directory_option_keeps_existing_files(self):
+        data = sample_bytes(200, 4)
+        self.write("in/msg.txt", uu_section("data.bin", data))
+        self.write("out/data.bin", b"keep me")
+        result = run("decode", "-C", "out", "in/msg.txt", cwd=self.dir)
+        self.assertExit(result, 0, "decode -C")
+        self.assertEqual((self.dir / "out/data.bin").read_bytes(), b"keep me")
+        self.assertEqual((self.dir / "out/data1.bin").read_bytes(), data)
+
+    def test_names_option_sets_output_names_in_order(self):
+        first, second = sample_bytes(100, 5), sample_bytes(100, 6)
+        self.write("msg.eml", mime_message([("a.bin", first), ("b.bin", second)]))
+        result = run("decode", "-n", "one.dat;two.dat", "msg.eml", cwd=self.dir)
+        self.assertExit(result, 0, "decode -n")
+        self.assertEqual((self.dir / "one.dat").read_bytes(), first)
+        self.assertEqual((self.dir / "two.dat").read_bytes(), second)
+
+    def test_exit_codes_and_messages(self):
+        self.write("plain.txt", b"Just some words.\r\nNothing encoded here.\r\n")
+        self.write("folder/x", b"")
+        self.write("afile", b"")
+        cases = [
+            {"name": "nothing encoded", "args": ["decode", "-y", "plain.txt"], "exit": 1,
+             "message": "plain.txt: nothing decoded"},
+            {"name": "missing file", "args": ["decode", "-y", "missing.eml"], "exit": 2,
+             "message": "missing.eml: No such file or directory"},
+            {"name": "folder as input", "args": ["decode", "-y", "folder"], "exit": 2,
+             "message": "is a folder"},
+            {"name": "output folder under a file", "args": ["decode", "-C", "afile/out", "plain.txt"],
+             "exit": 2, "message": "cannot create folder"},
+            {"name": "output folder is a file", "args": ["decode", "-C", "afile", "plain.txt"],
+             "exit": 2, "message": "is not a folder"},
+            {"name": "conflicting options", "args": ["decode", "-y", "--ask-overwrite", "plain.txt"],
+             "exit": 2, "message": "excludes"},
+            {"name": "no file", "args": ["decode"], "exit": 2, "message": "FILE is required"},
+            {"name": "unknown option", "args": ["decode", "--frobnicate", "plain.txt"], "exit": 2,
+             "message": "frobnicate"},
+        ]
+        for case in cases:
+            with self.subTest(case["name"]):
+                result = run(*case["args"], cwd=self.dir)
+                self.assertExit(result, case["exit"], case["name"])
+                self.assertIn(case["message"], result.stderr.decode(),
+                              f"got stderr {result.stderr!r}, want it to mention {case['message']!r}")
+
+    @unittest.skipIf(os.geteuid() == 0, "permissions do not bind root")
+    def test_unwritable_output_folder(self):
+        self.write("msg.txt", uu_section("a.bin", b"abc"))
+        locked = self.dir / "locked"
+        locked.mkdir()
+        locked.chmod(0o500)
+        try:
+            result = run("decode", "-C", locked, self.dir / "msg.txt")
+        finally:
+            locked.chmod(0o700)
+        self.assertExit(result, 2, "unwritable folder")
+        self.assertIn("cannot write into folder", result.stderr.decode())
+
+    def test_list_prints_names_and_writes_nothing(self):
+        self.write("m/msg.eml", mime_message([("first.png", b"x" * 50), ("second.pdf", b"y" * 50)]))
+        before = files_under(self.dir)
+        result = run("list", "m/msg.eml", cwd=self.dir)
+        self.assertExit(result, 0, "list")
+        folder = self.dir / "m"
+        self.assertEqual(result.stdout.decode().splitlines(),
+                         [str(folder / "first.png"), str(folder / "second.pdf")])
+        self.assertEqual(files_under(self.dir), before)
+
+    def test_list_of_plain_text_exits_one(self):
+        self.write("plain.txt", b"no attachments\r\n")
+        result = run("list", "plain.txt", cwd=self.dir)
+        self.assertExit(result, 1, "list plain")
+        self.assertIn("nothing encoded found", result.stderr.decode())
+
+
+if __name__ == "__main__":
+    unittest.main()
