@@ -12,6 +12,7 @@ packages=(
   libcli11-dev                                # argument parser of the kodra command
   python3 sharutils mpack macutils coreutils  # peers the interop tests run against
   clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
+  qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
 )
 missing=()
 for package in "${packages[@]}"; do
