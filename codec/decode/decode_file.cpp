@@ -465,7 +465,10 @@ std::string outputPathFor(const char* inputPath, const char* name) {
         path = "./";  // a bare input name lies in the current folder
     const std::size_t length = std::strlen(name);
     // A name longer than the system allows keeps its end, where the extension is.
-    path += name + (length > kMaxFileName ? length - kMaxFileName : 0);
+    std::size_t keep = length < kMaxFileName ? length : kMaxFileName;
+    const std::size_t room = path.size() < platform::kSystemPathLimit ? platform::kSystemPathLimit - path.size() : 0;
+    if (keep > room) keep = room;
+    path += name + (length - keep);
     makeSafeFileName(&path[0]);
     return path;
 }

@@ -35,7 +35,7 @@ std::uint64_t sixBitEncodedSize(const SixBitFormat& format, std::uint64_t length
     const std::uint64_t fullLines = length / format.bytesPerLine;
     const std::uint64_t rest = length % format.bytesPerLine;
     return fullLines * sixBitLineSize(format, format.bytesPerLine) +
-           (rest ? sixBitLineSize(format, rest) : 0);
+           (rest ? sixBitLineSize(format, static_cast<std::size_t>(rest)) : 0);
 }
 
 std::size_t encodeSixBitLine(const std::uint8_t* source, std::size_t n, const SixBitFormat& format,

@@ -22,6 +22,8 @@ extern "C" {
 #if defined(_WIN32)
 #if defined(KODRA32_BUILDING)
 #define KODRA_API __declspec(dllexport)
+#elif defined(KODRA32_STATIC) /* linked with the library's objects, not with the DLL */
+#define KODRA_API
 #else
 #define KODRA_API __declspec(dllimport)
 #endif

@@ -16,6 +16,13 @@ namespace kodra::platform {
 // Longest path the library builds, terminator included.
 inline constexpr std::size_t kMaxPath = 260;
 
+// Longest path the system's file functions accept, terminator excluded.
+#ifdef _WIN32
+inline constexpr std::size_t kSystemPathLimit = 259;  // MAX_PATH of the narrow-string functions
+#else
+inline constexpr std::size_t kSystemPathLimit = 4095;  // PATH_MAX
+#endif
+
 // The last directory separator of a file-system path, or null when it has none.
 const char* lastPathSeparator(const char* path) noexcept;
 char* lastPathSeparator(char* path) noexcept;

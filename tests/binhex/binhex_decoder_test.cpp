@@ -271,7 +271,7 @@ TEST(BinHexDecode, WriteErrorIsReported) {
     test::FilePtr input = test::streamWith(section);
     test::TempFolder folder;
     test::writeFile(folder.path() / "ro", {});
-    test::FilePtr readOnly(std::fopen((folder.path() / "ro").c_str(), "rb"));
+    test::FilePtr readOnly(std::fopen((folder.path() / "ro").string().c_str(), "rb"));
     char line[1025];
     ASSERT_NE(std::fgets(line, sizeof line, input.get()), nullptr);
     ASSERT_EQ(detectBinHex(line, input.get()), 1);

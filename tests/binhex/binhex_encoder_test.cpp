@@ -197,7 +197,7 @@ TEST(BinHexEncode, EncodesExactlyTheAnnouncedLength) {
 TEST(BinHexEncode, WriteErrorIsReported) {
     test::TempFolder folder;
     test::writeFile(folder.path() / "ro", {});
-    test::FilePtr readOnly(std::fopen((folder.path() / "ro").c_str(), "rb"));
+    test::FilePtr readOnly(std::fopen((folder.path() / "ro").string().c_str(), "rb"));
     test::FilePtr input = test::streamWith(test::randomBytes(10, 1));
     EXPECT_EQ(encodeBinHexFile("w", 10, input.get(), readOnly.get()), 0);
 }

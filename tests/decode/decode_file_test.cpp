@@ -1,13 +1,15 @@
 #include "decode/decode_file.h"
 #include "decode_test_messages.h"
 #include "kodra32.h"
+#include "platform/platform.h"
 #include "support/scripted_user_interface.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <cstring>
 #include <filesystem>
@@ -278,19 +280,27 @@ TEST_P(HostileNameTest, StaysInTheInputFolder) {
         ScriptedUserInterface ui({KODRA_IDYES, KODRA_IDYES});
         DecodeFile((inner + "/msg.txt").c_str(), "", mode);
         EXPECT_EQ(outer.names(), std::set<std::string>{"in"}) << "mode " << mode;
+        // A long name is cut further where the system limits whole paths.
+        const std::size_t room = platform::kSystemPathLimit - inner.size() - 1;
+        const std::string wantFile = c.wantFile.size() > room ? c.wantFile.substr(c.wantFile.size() - room) : c.wantFile;
         std::set<std::string> want{"msg.txt"};
-        if (!c.wantFile.empty()) want.insert(c.wantFile);
+        if (!wantFile.empty()) want.insert(wantFile);
         std::set<std::string> got;
         for (const auto& entry : fs::recursive_directory_iterator(inner)) got.insert(entry.path().filename().string());
         EXPECT_EQ(got, want) << "mode " << mode;
-        if (!c.wantFile.empty()) {
-            EXPECT_TRUE(sameBytes(readFile(inner + "/" + c.wantFile), kPayloadA));
+        if (!wantFile.empty()) {
+            EXPECT_TRUE(sameBytes(readFile(inner + "/" + wantFile), kPayloadA));
         }
     }
     EXPECT_FALSE(fs::exists("/tmp/kodra-absolute.bin"));
 }
 
 const std::string kLongName = std::string(600, 'n') + ".bin";
+#ifdef _WIN32
+const char* const kDotDotName = "_";  // Windows drops the trailing dots of a name
+#else
+const char* const kDotDotName = "_.";
+#endif
 
 INSTANTIATE_TEST_SUITE_P(
     Names, HostileNameTest,
@@ -298,7 +308,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"DotDotSlash", uuSection("../../evil.bin", kPayloadA), "evil.bin"},
         HostileCase{"Absolute", uuSection("/tmp/kodra-absolute.bin", kPayloadA), "kodra-absolute.bin"},
         HostileCase{"Backslashes", uuSection("..\\..\\win.bin", kPayloadA), "win.bin"},
-        HostileCase{"DotDot", uuSection("..", kPayloadA), "_."},
+        HostileCase{"DotDot", uuSection("..", kPayloadA), kDotDotName},
         HostileCase{"FoldersOnly", uuSection("../", kPayloadA), ""},
         HostileCase{"MimeName", mimeMessage(kB, base64Part(kB, "../../m.bin", kPayloadA)), "m.bin"},
         HostileCase{"EncodedWordName",
@@ -318,6 +328,7 @@ TEST(DecodeFile, NeverOverwritesItsInput) {
     }
 }
 
+#ifndef _WIN32  // symbolic links and FIFOs are POSIX matters
 TEST(DecodeFile, RefusesLinksAndSpecialFiles) {
     TempFolder folder;
     const std::string victim = folder.file("victim");
@@ -333,6 +344,7 @@ TEST(DecodeFile, RefusesLinksAndSpecialFiles) {
     EXPECT_FALSE(fs::exists(folder.file("nowhere")));
     EXPECT_TRUE(fs::is_symlink(folder.file("link.bin")));
 }
+#endif
 
 TEST(DecodeFile, ReplacesReadOnlyFileWhenAllowed) {
     TempFolder folder;

@@ -1,6 +1,8 @@
 // Helpers of the encoding tests: a temporary folder per test, whole-file reads and writes.
 #pragma once
 
+#include "support/portable.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,11 +17,7 @@ namespace kodra::test {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kodra-encode-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
-        path_ = pattern;
-    }
+    TempFolder() : path_(kodra::testing::makeTempFolder("kodra-encode-")) {}
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
@@ -30,7 +28,10 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // The path of name in the folder, joined as text: a name like "a:b" stays a name.
+    std::string file(const std::string& name) const {
+        return path_.string() + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+    }
 
 private:
     std::filesystem::path path_;

@@ -179,6 +179,7 @@ TEST_F(FileEncoderTest, MissingOrUnreadableSourcesCreateNoFile) {
 }
 
 TEST_F(FileEncoderTest, RefusesToWriteIntoItsOwnSource) {
+    KODRA_POSIX_ONLY("a symbolic link stands for the source");
     const std::string source = folder.file("self.txt");
     const std::string link = folder.file("link.txt");
     writeFile(source, "precious");
@@ -193,6 +194,7 @@ TEST_F(FileEncoderTest, RefusesToWriteIntoItsOwnSource) {
 }
 
 TEST_F(FileEncoderTest, ReportsAFullDisk) {
+    KODRA_POSIX_ONLY("needs /dev/full");
     ASSERT_TRUE(exists("/dev/full")) << "this test needs /dev/full";
     const std::string source = folder.file("a.txt");
     writeFile(source, patternBytes(100000));
@@ -218,9 +220,12 @@ struct NameCase {
 
 TEST_F(FileEncoderTest, NamesCannotBreakHeaderLines) {
     const std::vector<NameCase> cases = {
+#ifndef _WIN32  // names Windows does not allow
         {"windows-style path", "C:\\data\\report.pdf", "report.pdf"},
         {"quote", "say \"hi\".txt", "say _hi_.txt"},
         {"line ends", "evil\r\nContent-Type: text\nx.txt", "evil__Content-Type: text_x.txt"},
+#endif
+        {"plain name", "report.pdf", "report.pdf"},
     };
     for (const NameCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -97,14 +95,14 @@ TEST_F(UniqueFileNameTest, NumbersUntilTheNameIsFree) {
 // A bare name is cleaned to "doc1.doc" once; numbering then goes on from there rather
 // than cleaning it back to "doc1.doc" for ever.
 TEST_F(UniqueFileNameTest, BareNameEndsEvenWhenDoc1Exists) {
-    const std::string previous = std::filesystem::current_path().string();
-    ASSERT_EQ(chdir(folder.path().c_str()), 0);
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
     writeFile("doc1.doc", "");
     writeFile("doc2.doc", "");
     PathBuffer buffer("letter.txt");
     EXPECT_EQ(GetUniqueFileName(buffer.bytes), 0);
     EXPECT_EQ(buffer.text(), "doc3.doc");
-    ASSERT_EQ(chdir(previous.c_str()), 0);
+    std::filesystem::current_path(previous);
 }
 
 // A path of `length` characters in the temporary folder, ending in name.

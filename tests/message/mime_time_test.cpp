@@ -1,4 +1,5 @@
 #include "kodra32.h"
+#include "support/portable.h"
 
 #include <gtest/gtest.h>
 
@@ -99,26 +100,21 @@ TEST(DecodeMimeTime, NullArgumentsAreRefused) {
 }
 
 TEST(DecodeMimeTime, LocalTimeUsesTheZoneOfTheMachine) {
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);  // Central European rules, written out
-    tzset();
+    KODRA_POSIX_ONLY("the zone comes from TZ");
     KodraSystemTime winter{}, summer{};
-    EXPECT_EQ(DecodeMimeTime("Mon, 10 Dec 2001 10:00:00 -0500", &winter, 1), 1);
-    EXPECT_EQ(DecodeMimeTime("Tue, 10 Jul 2001 10:00:00 -0500", &summer, 1), 1);
-    if (old) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
+    {
+        const kodra::testing::TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");  // Central European rules, written out
+        EXPECT_EQ(DecodeMimeTime("Mon, 10 Dec 2001 10:00:00 -0500", &winter, 1), 1);
+        EXPECT_EQ(DecodeMimeTime("Tue, 10 Jul 2001 10:00:00 -0500", &summer, 1), 1);
+    }
     EXPECT_EQ(show(winter), show(Want{2001, 12, 1, 10, 16, 0, 0}));
     EXPECT_EQ(show(summer), show(Want{2001, 7, 2, 10, 17, 0, 0}));
 
-    setenv("TZ", "NZST-12NZDT,M9.5.0,M4.1.0/3", 1);  // southern hemisphere: summer in December
-    tzset();
     KodraSystemTime auckland{};
-    EXPECT_EQ(DecodeMimeTime("Mon, 10 Dec 2001 10:00:00 +0000", &auckland, 1), 1);
-    if (old) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
+    {
+        const kodra::testing::TimeZoneScope zone("NZST-12NZDT,M9.5.0,M4.1.0/3");  // southern hemisphere: summer in December
+        EXPECT_EQ(DecodeMimeTime("Mon, 10 Dec 2001 10:00:00 +0000", &auckland, 1), 1);
+    }
     EXPECT_EQ(show(auckland), show(Want{2001, 12, 1, 10, 23, 0, 0}));
 }
 

@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "support/portable.h"
 
 #include <gtest/gtest.h>
 
@@ -107,28 +108,10 @@ TEST(CivilTime, EveryDayOfFourCenturiesRoundTrips) {
     }
 }
 
-// Sets TZ for one test and restores it after.
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone) {
-        if (const char* old = std::getenv("TZ")) saved_ = old, hadZone_ = true;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneScope() {
-        if (hadZone_) setenv("TZ", saved_.c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::string saved_;
-    bool hadZone_ = false;
-};
-
 TEST(LocalTime, FollowsTheZoneRulesOfTheInstant) {
+    KODRA_POSIX_ONLY("the zone comes from TZ");
     // US Eastern rules written out, so no time-zone database is needed.
-    ZoneScope zone("EST5EDT,M3.2.0,M11.1.0");
+    const kodra::testing::TimeZoneScope zone("EST5EDT,M3.2.0,M11.1.0");
     struct Case {
         const char* name;
         CivilTime utc;

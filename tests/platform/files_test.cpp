@@ -37,7 +37,9 @@ protected:
 
 TEST_F(FilesTest, ExistenceOfPathsAndPatterns) {
     write("report.txt", "x");
+#ifndef _WIN32  // symbolic links need a privilege on Windows
     fs::create_symlink(folder / "missing", folder / "dangling");
+#endif
     struct Case {
         const char* name;
         std::string path;
@@ -47,7 +49,9 @@ TEST_F(FilesTest, ExistenceOfPathsAndPatterns) {
         {"file", path("report.txt"), true},
         {"missing", path("nothing.txt"), false},
         {"directory", folder.string(), true},
+#ifndef _WIN32
         {"dangling link occupies its name", path("dangling"), true},
+#endif
         {"matching pattern", path("rep*.t?t"), true},
         {"pattern without match", path("*.pdf"), false},
         {"empty", "", false},

@@ -2,6 +2,8 @@
 // helpers that keep test data exact (binary mode throughout).
 #pragma once
 
+#include "support/portable.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,11 +17,7 @@ namespace kodra::testing {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kodra-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
+    TempFolder() : path_(makeTempFolder("kodra-")) {}
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
@@ -30,7 +28,10 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // The path of name in the folder, joined as text: a name like "a:b" stays a name.
+    std::string file(const std::string& name) const {
+        return path_.string() + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+    }
 
     // Names of everything directly in the folder.
     std::set<std::string> names() const {

@@ -1,0 +1,118 @@
+// Safe creation of decoded files on Windows: no reparse point (symbolic link, junction)
+// is followed, no device is opened, and nothing is truncated before the opened object is
+// known to be a regular file other than the input.
+#include "platform.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+namespace kodra::platform {
+namespace {
+
+// Sharing like POSIX files: others may read, write, rename or delete while we hold it.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kNoFollow = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) noexcept : handle_(handle) {}
+    ~Handle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    bool valid() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const noexcept { return handle_; }
+    void reset(HANDLE handle) noexcept {
+        if (valid()) CloseHandle(handle_);
+        handle_ = handle;
+    }
+    HANDLE release() noexcept {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) noexcept {
+    FileIdentity identity;
+    identity.device = info.dwVolumeSerialNumber;
+    identity.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return identity;
+}
+
+// A plain file on disk: not a directory, not a reparse point, not a device or pipe.
+bool isRegularFile(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) noexcept {
+    return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+           !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+// An existing read-only regular file loses its read-only attribute, changed on the opened
+// file itself, never through a reparse point.
+bool grantWrite(const char* path) noexcept {
+    const Handle file(CreateFileA(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                                  nullptr, OPEN_EXISTING, kNoFollow, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !isRegularFile(file.get(), info)) return false;
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic)) return false;
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+// Hands an open handle over to a C stream; the handle is closed on failure.
+std::FILE* streamOf(Handle& file, int flags, const char* mode) noexcept {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), flags | _O_BINARY);
+    if (descriptor < 0) return nullptr;
+    file.release();
+    std::FILE* stream = _fdopen(descriptor, mode);
+    if (!stream) _close(descriptor);
+    return stream;
+}
+
+}  // namespace
+
+bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept {
+    if (!file) return false;
+    const intptr_t handle = _get_osfhandle(_fileno(file));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (handle == -1 || !GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &info))
+        return false;
+    identity = identityOf(info);
+    return true;
+}
+
+std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
+    if (!path || !*path) return nullptr;
+    const auto open = [path] {
+        return CreateFileA(path, GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS, kNoFollow, nullptr);
+    };
+    Handle file(open());
+    if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED && grantWrite(path))
+        file.reset(open());
+    if (!file.valid()) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!isRegularFile(file.get(), info)) return nullptr;
+    const FileIdentity identity = identityOf(info);
+    if (keep && identity.device == keep->device && identity.inode == keep->inode) return nullptr;
+    if (!SetEndOfFile(file.get())) return nullptr;
+    return streamOf(file, _O_WRONLY, "wb");
+}
+
+std::FILE* createNewFile(const char* path) noexcept {
+    // CREATE_NEW refuses anything standing at path, a reparse point included.
+    Handle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                            kNoFollow, nullptr));
+    if (!file.valid()) return nullptr;
+    std::FILE* stream = streamOf(file, _O_RDWR, "w+b");
+    if (!stream) DeleteFileA(path);
+    return stream;
+}
+
+}  // namespace kodra::platform
