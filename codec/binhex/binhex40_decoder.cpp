@@ -3,7 +3,7 @@
 #include "binhex/binhex_alphabet.h"
 #include "binhex/binhex_decoder_state.h"
 #include "binhex/crc16_xmodem.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 #include <array>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "binhex/binhex_header_record.h"
 #include "binhex/binhex_stream_encoder.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "binhex/binhex_decoder_state.h"
 #include "binhex/hexbin_lines.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 #include <charconv>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include "decode/section_scanner.h"
 #include "frame/file_names.h"
 #include "frame/line_reader.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 #include "platform/platform.h"
 
 #include <sys/stat.h>

@@ -3,7 +3,7 @@
 #include "decode/section_scanner.h"
 #include "decode/text_decoders.h"
 #include "frame/line_reader.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 #include <cstring>
 

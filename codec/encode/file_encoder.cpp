@@ -8,7 +8,7 @@
 #include "encode/progress_meter.h"
 #include "encode/stdio_file.h"
 #include "frame/file_names.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 namespace kodra {
 namespace {

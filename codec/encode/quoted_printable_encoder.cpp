@@ -1,6 +1,6 @@
 #include "encode/line_encoders.h"
 #include "encode/progress_meter.h"
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 #include <cstring>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "frame/line_reader.h"
 
-#include "frame/stdio_unlocked.h"
+#include "platform/stdio_unlocked.h"
 
 #include <cstring>
 

@@ -34,24 +34,6 @@ bool makeWritable(const char* path) noexcept {
 
 bool deleteFile(const char* path) noexcept { return unlink(path) == 0; }
 
-bool copyFileReplacing(const char* source, const char* target) noexcept {
-    // Through openOutputFile: a link or a folder at target is refused, never written through.
-    std::FILE* in = openInputFile(source);
-    if (!in) return false;
-    std::FILE* out = openOutputFile(target, nullptr);
-    if (!out) {
-        std::fclose(in);
-        return false;
-    }
-    char chunk[16384];
-    std::size_t got = 0;
-    bool written = true;
-    while (written && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0) written = std::fwrite(chunk, 1, got, out) == got;
-    written = written && !std::ferror(in);
-    std::fclose(in);
-    return std::fclose(out) == 0 && written;
-}
-
 std::FILE* createNewFile(const char* path) noexcept {
     // O_EXCL with O_CREAT also refuses a symbolic link standing at path.
     const int descriptor = open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);

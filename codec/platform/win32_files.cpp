@@ -23,8 +23,4 @@ bool makeWritable(const char* path) noexcept {
 
 bool deleteFile(const char* path) noexcept { return DeleteFileA(path) != 0; }
 
-bool copyFileReplacing(const char* source, const char* target) noexcept {
-    return CopyFileA(source, target, FALSE) != 0;
-}
-
 }  // namespace kodra::platform

@@ -48,8 +48,6 @@ inline std::size_t writeUnlocked(const void* data, std::size_t size, std::size_t
                                  std::FILE* stream) noexcept {
 #if defined(__GLIBC__)
     return fwrite_unlocked(data, size, count, stream);
-#elif defined(_WIN32)
-    return _fwrite_nolock(data, size, count, stream);
 #else
     return std::fwrite(data, size, count, stream);
 #endif

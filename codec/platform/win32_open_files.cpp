@@ -1,6 +1,7 @@
-// Safe creation of decoded files on Windows: no reparse point (symbolic link, junction)
-// is followed, no device is opened, and nothing is truncated before the opened object is
-// known to be a regular file other than the input.
+// Opening files safely on Windows: inputs must be regular files (no device, pipe or
+// folder); for outputs no reparse point (symbolic link, junction) is followed, no device
+// is opened, and nothing is truncated before the opened object is known to be a regular
+// file other than the input.
 #include "platform.h"
 
 #include <windows.h>
@@ -86,6 +87,17 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept {
         return false;
     identity = identityOf(info);
     return true;
+}
+
+std::FILE* openInputFile(const char* path) noexcept {
+    if (!path || !*path) return nullptr;
+    Handle file(CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    return streamOf(file, _O_RDONLY, "rb");
 }
 
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
