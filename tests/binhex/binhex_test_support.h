@@ -2,6 +2,8 @@
 // an independent, deliberately plain builder and reader of BinHex 4.0 text.
 #pragma once
 
+#include "support/temp_folder.h"
+
 #include "binhex/binhex.h"
 
 #include <gtest/gtest.h>
@@ -42,18 +44,7 @@ Bytes bytesOf(std::FILE* file);
 // The rest of a stream from its current position.
 std::string restOf(std::FILE* file);
 
-// A folder under the system's temporary directory, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using kodra::testing::TempFolder;
 
 Bytes readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
@@ -125,19 +116,6 @@ inline std::string contentsOf(std::FILE* file) {
 inline Bytes bytesOf(std::FILE* file) {
     const std::string text = contentsOf(file);
     return Bytes(text.begin(), text.end());
-}
-
-inline TempFolder::TempFolder() {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = std::filesystem::temp_directory_path() /
-            ("kodra-binhex-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-}
-
-inline TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 inline Bytes readFile(const std::filesystem::path& path) {

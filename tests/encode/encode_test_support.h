@@ -2,6 +2,7 @@
 #pragma once
 
 #include "support/portable.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,28 +15,7 @@
 
 namespace kodra::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() : path_(kodra::testing::makeTempFolder("kodra-encode-")) {}
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // The path of name in the folder, joined as text: a name like "a:b" stays a name.
-    std::string file(const std::string& name) const {
-        return path_.string() + static_cast<char>(std::filesystem::path::preferred_separator) + name;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+using kodra::testing::TempFolder;
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
