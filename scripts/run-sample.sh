@@ -5,19 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build libcli11-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/ensure-packages.sh g++ cmake ninja-build libcli11-dev
 
 # A build of its own, without the test suite, so the test command's builds stay as they are.
-cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DKODRA_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DKODRA_BUILD_TESTS=OFF -DKODRA_BUILD_TESTER=OFF >/dev/null
 cmake --build build/run --target kodra
 kodra=build/run/cli/kodra
 

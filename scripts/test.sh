@@ -18,15 +18,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64         # dlltool, objdump; Wine
 )
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/ensure-packages.sh "${packages[@]}"
 
 # Runs the Windows test suite under wine64 in a fresh, throw-away prefix. The Wine server
 # is started detached first (one started inside the test run would inherit ctest's pipes
