@@ -6,9 +6,9 @@ from cli_support import SOURCE_DIR, CliTestCase, run
 
 
 def load_generator():
-    spec = importlib.util.spec_from_file_location("make_sample", SOURCE_DIR / "samples/make_sample.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    location = importlib.util.spec_from_file_location("make_sample", SOURCE_DIR / "samples/make_sample.py")
+    module = importlib.util.module_from_spec(location)
+    location.loader.exec_module(module)
     return module
 
 
