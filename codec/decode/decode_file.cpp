@@ -7,6 +7,7 @@
 #include "decode/decode_group.h"
 #include "decode/section_scanner.h"
 #include "frame/file_names.h"
+#include "frame/library_state.h"
 #include "frame/line_reader.h"
 #include "platform/stdio_unlocked.h"
 #include "platform/platform.h"
@@ -97,8 +98,10 @@ private:
 
 class Decoder {
 public:
-    Decoder(const char* path, const char* names, int mode) noexcept
-        : path_(path), names_(names ? names : ""), mode_(mode) {}
+    // With a listing, nothing is asked or written: the path of every output the decode
+    // would write is added to it instead.
+    Decoder(const char* path, const char* names, int mode, NameList* listing = nullptr) noexcept
+        : path_(path), names_(names ? names : ""), mode_(listing ? kSilent : mode), listing_(listing) {}
 
     int run() noexcept;
 
@@ -122,6 +125,7 @@ private:
     const char* path_;
     const char* names_;
     int mode_;
+    NameList* listing_;
 
     std::unique_ptr<char[]> line_, decoded_, lower_, name_;
     StreamBuffer inputBuffer_;  // before input_: it outlives the stream
@@ -238,7 +242,13 @@ Decoder::Start Decoder::startOutput() noexcept {
             outputPath = names_;
         }
     }
-    if (!overwrite) {
+    if (listing_) {
+        // What the decode would do with this path, without creating it: a path it would
+        // refuse (a link, a folder, the input) is not listed.
+        if (platform::isReplaceableOutput(outputPath.c_str(), inputIdentified_ ? &inputIdentity_ : nullptr))
+            listing_->add(outputPath.c_str());
+        output_.skip();
+    } else if (!overwrite) {
         output_.skip();
     } else {
         FilePtr file = createWithRetry(outputPath);
@@ -477,6 +487,27 @@ int decodeFile(const char* path, const char* names, int mode) noexcept {
     if (!path) return 0;
     Decoder decoder(path, names, mode);
     return decoder.run();
+}
+
+int listFilesToDecode(const char* path) noexcept {
+    if (!path) return 0;
+    // An input that cannot be opened leaves the earlier list in place.
+    if (std::FILE* probe = platform::openInputFile(path)) std::fclose(probe);
+    else return 0;
+    NameList& list = libraryState().decodeNames;
+    list.reset();
+    Decoder decoder(path, "", kSilent, &list);
+    decoder.run();
+    return list.count();
+}
+
+int copyFileToDecode(char* buffer, int index) noexcept {
+    const char* entry = libraryState().decodeNames.getAt(index);
+    if (!entry || !buffer) return 0;
+    const std::size_t length = std::strlen(entry);
+    if (length > static_cast<std::size_t>(kMaxLineLength)) return 0;  // would not fit 1024 bytes
+    std::memcpy(buffer, entry, length + 1);
+    return 1;
 }
 
 }  // namespace kodra

@@ -11,6 +11,7 @@ enum DecodeMode : int {
     kAskEverything = 0,  // "Decode file" and overwrite questions, messages shown
     kGivenNames = 1,     // silent, output names taken from the ";"-separated list
     kAskOverwrite = 2,   // only the overwrite question
+    kSilent = 3,         // no question, computed names (as every other value)
 };
 
 // Decodes every encoded section of the text file at path into files in the same
@@ -25,8 +26,8 @@ int decodeFile(const char* path, const char* names, int mode) noexcept;
 std::string outputPathFor(const char* inputPath, const char* name);
 
 // Lists in the library's decode name list the paths of the files a silent decode of
-// path writes. Returns their number, or 0 when the file cannot be opened (the list
-// then keeps what it held).
+// path writes, by running that decode without writing. Returns their number, or 0 when
+// the file cannot be opened (the list then keeps what it held).
 int listFilesToDecode(const char* path) noexcept;
 
 // Copies entry index of the decode name list into buffer; 1, or 0 when there is none.

@@ -87,6 +87,10 @@ std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
 // (a folder, a FIFO, a device), without waiting on it.
 std::FILE* openInputFile(const char* path) noexcept;
 
+// True when openOutputFile would accept path: nothing stands there, or a regular file
+// that is not a link and not the file `keep` (when given). Creates and changes nothing.
+bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept;
+
 // Creates a new file at path for reading and writing in binary mode, only readable by
 // its owner. Null when anything (a file, a link, dangling or not) already stands there.
 std::FILE* createNewFile(const char* path) noexcept;

@@ -35,6 +35,15 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept {
     return true;
 }
 
+bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
+    if (!path || !*path) return false;
+    struct stat info {};
+    if (lstat(path, &info) != 0) return errno == ENOENT;
+    return S_ISREG(info.st_mode) &&
+           !(keep && static_cast<std::uint64_t>(info.st_dev) == keep->device &&
+             static_cast<std::uint64_t>(info.st_ino) == keep->inode);
+}
+
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
     if (!path || !*path) return nullptr;
     int descriptor = open(path, O_WRONLY | O_CREAT | kOpenFlags, 0666);

@@ -100,6 +100,19 @@ std::FILE* openInputFile(const char* path) noexcept {
     return streamOf(file, _O_RDONLY, "rb");
 }
 
+bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
+    if (!path || !*path) return false;
+    const Handle file(CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, kNoFollow, nullptr));
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!isRegularFile(file.get(), info)) return false;
+    const FileIdentity identity = identityOf(info);
+    return !(keep && identity.device == keep->device && identity.inode == keep->inode);
+}
+
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
     if (!path || !*path) return nullptr;
     const auto open = [path] {

@@ -1,10 +1,6 @@
 // DecodeFile in silent mode after GetNumFilesToDecode, on a file in a private folder: no
 // question may be asked, nothing may appear outside the folder, and every name is a plain
-// file name in it. With KODRA_FUZZ_STRICT_PRESCAN=1 set, the files the decode wrote must
-// also be exactly those the pre-scan listed. That check is off by default: the decode
-// starts no output for a name that turns up before the previous output received any data,
-// and then does not read a following text or BinHex section through as the pre-scan does,
-// so the two lists part on such inputs (saved in the corpus as second_name_before_data*).
+// file name in it; and the files the decode wrote must be exactly those the pre-scan listed.
 #include "fuzz_support.h"
 
 #include <cstring>
@@ -40,16 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& name : written)
         check(name.find_first_of("/\\") == std::string::npos && name != "." && name != "..",
               "DecodeFile wrote an unsafe name:", name);
-    static const bool strict = [] {
-        const char* setting = std::getenv("KODRA_FUZZ_STRICT_PRESCAN");
-        return setting && std::strcmp(setting, "1") == 0;
-    }();
-    if (strict) {
-        for (const std::string& name : written)
-            check(predicted.count(name) == 1, "DecodeFile wrote a file the pre-scan did not list:", name);
-        for (const std::string& name : predicted)
-            check(written.count(name) == 1, "pre-scan listed a file DecodeFile did not write:", name);
-    }
+    for (const std::string& name : written)
+        check(predicted.count(name) == 1, "DecodeFile wrote a file the pre-scan did not list:", name);
+    for (const std::string& name : predicted)
+        check(written.count(name) == 1, "pre-scan listed a file DecodeFile did not write:", name);
     if (result != 0) check(!written.empty(), "DecodeFile reported a section but wrote no file");
     return 0;
 }
