@@ -12,8 +12,6 @@
 #include "platform/stdio_unlocked.h"
 #include "platform/platform.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <memory>
 #include <new>
@@ -418,8 +416,7 @@ int Decoder::run() noexcept {
         inputBuffer_.attach(input_.get());
         if (input_) {
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
-            struct stat info {};
-            if (fstat(fileno(input_.get()), &info) == 0) inputSize_ = static_cast<std::uint64_t>(info.st_size);
+            inputSize_ = platform::sizeOfOpenFile(input_.get());
         }
         while (input_) {
             if (type_ == kNoSection && idleLines_ >= kIdleLineLimit) break;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <strings.h>
 
 namespace kodra {
 namespace {

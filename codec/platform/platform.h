@@ -77,6 +77,9 @@ struct FileIdentity {
 // The identity of an open stream. False when it cannot be told.
 bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
 
+// The size in bytes of an open file; 0 when it cannot be told.
+std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept;
+
 // Opens path to receive a decoded file, in binary mode: creates it, or empties an existing
 // regular file, making it writable through the opened handle first. Refuses (null) a
 // symbolic link, dangling or not, anything but a regular file, and the file `keep` (when

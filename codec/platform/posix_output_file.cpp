@@ -44,6 +44,12 @@ bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
              static_cast<std::uint64_t>(info.st_ino) == keep->inode);
 }
 
+std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept {
+    struct stat info {};
+    if (!file || fstat(fileno(file), &info) != 0 || info.st_size < 0) return 0;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
     if (!path || !*path) return nullptr;
     int descriptor = open(path, O_WRONLY | O_CREAT | kOpenFlags, 0666);

@@ -100,6 +100,14 @@ std::FILE* openInputFile(const char* path) noexcept {
     return streamOf(file, _O_RDONLY, "rb");
 }
 
+std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept {
+    if (!file) return 0;
+    const intptr_t handle = _get_osfhandle(_fileno(file));
+    LARGE_INTEGER size{};
+    if (handle == -1 || !GetFileSizeEx(reinterpret_cast<HANDLE>(handle), &size) || size.QuadPart < 0) return 0;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
     if (!path || !*path) return false;
     const Handle file(CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, kNoFollow, nullptr));
