@@ -1,6 +1,7 @@
 // DecodeFile: one pass over a text file, writing each encoded section to its own file
 // beside it, asking the user as the mode says.
 #include "decode/decode_file.h"
+#include "frame/stdio_file.h"
 
 #include "binhex/binhex.h"
 #include "decode/boundary_list.h"
@@ -25,10 +26,7 @@ constexpr std::size_t kMaxFileName = 255;
 constexpr std::uint64_t kProgressStep = 4u << 20;
 constexpr int kProgressCheckLines = 1024;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+using FilePtr = StdioFile;
 
 std::string formatMessage(const char* format, const std::string& path) {
     std::string text(format);

@@ -1,6 +1,6 @@
 #include "encode/file_checks.h"
 #include "encode/numbered_names.h"
-#include "encode/stdio_file.h"
+#include "frame/stdio_file.h"
 #include "frame/file_names.h"
 #include "platform/platform.h"
 

@@ -6,7 +6,7 @@
 #include "encode/line_encoders.h"
 #include "encode/part_layout.h"
 #include "encode/progress_meter.h"
-#include "encode/stdio_file.h"
+#include "frame/stdio_file.h"
 #include "frame/file_names.h"
 #include "platform/stdio_unlocked.h"
 

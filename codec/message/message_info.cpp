@@ -1,4 +1,5 @@
 #include "message/message_info.h"
+#include "frame/stdio_file.h"
 
 #include "frame/line_reader.h"
 #include "message/encoded_words.h"
@@ -30,10 +31,6 @@ bool beginsWithNoCase(const char* line, const char* lowerName) noexcept {
     return true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-
 }  // namespace
 
 const char* skipBlanks(const char* text) noexcept {
@@ -43,7 +40,7 @@ const char* skipBlanks(const char* text) noexcept {
 
 bool readMessageHeaders(const char* path, MessageHeaders& headers) {
     headers = MessageHeaders{};
-    std::unique_ptr<std::FILE, FileCloser> file(platform::openInputFile(path));
+    StdioFile file(platform::openInputFile(path));
     if (!file) return false;
 
     auto& fields = headers.fields;

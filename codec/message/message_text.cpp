@@ -1,4 +1,5 @@
 #include "message/message_text.h"
+#include "frame/stdio_file.h"
 
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
@@ -29,10 +30,7 @@ constexpr char kReplacementHeaders[] =
 constexpr const char* kHeaderNames[] = {"from:",     "to:",           "subject:",   "date:",
                                         "cc:",       "reply-to:",     "organization:", "message-id:"};
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = StdioFile;
 
 bool beginsWithNoCase(const char* text, const char* lowerPrefix) noexcept {
     for (; *lowerPrefix; ++text, ++lowerPrefix) {
