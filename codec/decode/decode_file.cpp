@@ -1,7 +1,6 @@
 // DecodeFile: one pass over a text file, writing each encoded section to its own file
 // beside it, asking the user as the mode says.
 #include "decode/decode_file.h"
-#include "frame/stdio_file.h"
 
 #include "binhex/binhex.h"
 #include "decode/boundary_list.h"
@@ -10,8 +9,9 @@
 #include "frame/file_names.h"
 #include "frame/library_state.h"
 #include "frame/line_reader.h"
-#include "platform/stdio_unlocked.h"
+#include "frame/stdio_file.h"
 #include "platform/platform.h"
+#include "platform/stdio_unlocked.h"
 
 #include <cstring>
 #include <memory>

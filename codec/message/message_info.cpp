@@ -1,7 +1,7 @@
 #include "message/message_info.h"
-#include "frame/stdio_file.h"
 
 #include "frame/line_reader.h"
+#include "frame/stdio_file.h"
 #include "message/encoded_words.h"
 #include "platform/platform.h"
 

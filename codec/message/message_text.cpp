@@ -1,10 +1,10 @@
 #include "message/message_text.h"
-#include "frame/stdio_file.h"
 
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_reader.h"
 #include "frame/name_list.h"
+#include "frame/stdio_file.h"
 #include "kodra32.h"
 #include "platform/platform.h"
 
