@@ -77,6 +77,8 @@ TEST_F(HostileFiles, FullFileSystemIsReportedAsFailure) {
     };
     const std::vector<Row> rows = {
         {"uu", uuSection("big.bin", data), [](const std::string& p) { return DecodeFile(p.c_str(), nullptr, 3); }},
+        {"base64", mimeMessage("b", base64Part("b", "big64.bin", data)),
+         [](const std::string& p) { return DecodeFile(p.c_str(), nullptr, 3); }},
         {"message text", "Subject: x\r\n\r\n" + std::string(256 * 1024, 't') + "\r\n",
          [](const std::string& p) { return GetMessageText(p.c_str(), "text.txt"); }},
     };
