@@ -79,6 +79,16 @@ class CliTestCase(unittest.TestCase):
                          f"{context}: got exit {result.returncode}, want {want}; "
                          f"stderr: {result.stderr.decode(errors='replace')}")
 
+    def assertRefused(self, cases):
+        """Each case (name, args, message) exits 2 naming the cause and writes nothing."""
+        for case in cases:
+            with self.subTest(case["name"]):
+                before = files_under(self.dir)
+                result = run(*case["args"], cwd=self.dir)
+                self.assertExit(result, 2, case["name"])
+                self.assertIn(case["message"], result.stderr.decode())
+                self.assertEqual(files_under(self.dir), before, "got files written on bad input")
+
 
 __all__ = ["run", "files_under", "mime_message", "uu_section", "sample_bytes", "CliTestCase",
            "SOURCE_DIR", "base64"]

@@ -1047,37 +1047,23 @@ private:
     static QComboBox &combo(QDialog &dialog) { return *dialog.findChild<QComboBox *>(); }
 };
 
+// Runs one test object; a fresh object per suite keeps their state apart.
+template <typename Test>
+int runSuite(int argc, char *argv[]) {
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
-    int failures = 0;
-    {
-        MainWindowTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
-    {
-        CommandTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
-    {
-        MultipleFilesTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
-    {
-        DecodeListTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
-    {
-        BufferCodecTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
-    {
-        LibraryUserInterfaceTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
-    {
-        RealLibraryTest test;
-        failures += QTest::qExec(&test, argc, argv);
-    }
+    // One after another, in this order (the operands of "+" have none).
+    int failures = runSuite<MainWindowTest>(argc, argv);
+    failures += runSuite<CommandTest>(argc, argv);
+    failures += runSuite<MultipleFilesTest>(argc, argv);
+    failures += runSuite<DecodeListTest>(argc, argv);
+    failures += runSuite<BufferCodecTest>(argc, argv);
+    failures += runSuite<LibraryUserInterfaceTest>(argc, argv);
+    failures += runSuite<RealLibraryTest>(argc, argv);
     return failures == 0 ? 0 : 1;
 }
 
