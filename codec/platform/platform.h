@@ -53,10 +53,14 @@ Answer defaultMessageBox(const char* text, const char* caption, Buttons buttons)
 bool defaultChooseSaveFile(char* path, std::size_t size) noexcept;
 
 // ---- Files ---------------------------------------------------------------
+// Every file the library or the command touches is reached through these services.
+// Inputs are regular files only, opened without blocking on FIFOs or devices; outputs
+// are created or opened without following a link, only as regular files, compared with
+// the inputs of the same job, and never emptied before every check passed.
 
-// True when anything (file, directory, link) exists under path, or when a wildcard
-// pattern ("*", "?") in it matches anything.
-bool pathExists(const char* pathOrPattern) noexcept;
+// True when anything (file, folder, link, dangling or not) stands at exactly this path.
+// The path is taken literally: "*", "?" and "[" are ordinary characters.
+bool pathExists(const char* path) noexcept;
 
 // Lets an existing file be replaced (clears read-only protection). False on failure.
 bool makeWritable(const char* path) noexcept;
@@ -67,12 +71,43 @@ bool deleteFile(const char* path) noexcept;
 // False when either cannot be opened so, or a read, write or close failed.
 bool copyFileReplacing(const char* source, const char* target) noexcept;
 
-// Identity of an open file (device and inode on POSIX): two paths name the same file
-// when their identities are equal.
+// Identity of a file (device and inode on POSIX, volume and file index on Windows): two
+// paths name the same file when their identities are equal.
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
 };
+
+inline bool operator==(const FileIdentity& a, const FileIdentity& b) noexcept {
+    return a.device == b.device && a.inode == b.inode;
+}
+inline bool operator!=(const FileIdentity& a, const FileIdentity& b) noexcept { return !(a == b); }
+
+// The files a job reads: none of them may be opened as one of its outputs.
+struct ProtectedFiles {
+    const FileIdentity* identities = nullptr;
+    std::size_t count = 0;
+
+    bool contains(const FileIdentity& identity) const noexcept {
+        for (std::size_t i = 0; i < count; ++i)
+            if (identities[i] == identity) return true;
+        return false;
+    }
+};
+
+// What stands at a path itself (a final link is not followed).
+enum class PathKind { missing, regularFile, folder, symbolicLink, other };
+
+struct PathInfo {
+    PathKind kind = PathKind::missing;
+    std::uint64_t size = 0;     // regular files only
+    FileIdentity identity{};    // everything but missing
+};
+
+// Describes what stands at path without following a final link. False when that cannot be
+// told (no permission to look, a name too long); a path where nothing stands is true with
+// kind missing.
+bool inspectPath(const char* path, PathInfo& info) noexcept;
 
 // The identity of an open stream. False when it cannot be told.
 bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
@@ -80,23 +115,72 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept;
 // The size in bytes of an open file; 0 when it cannot be told.
 std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept;
 
-// Opens path to receive a decoded file, in binary mode: creates it, or empties an existing
-// regular file, making it writable through the opened handle first. Refuses (null) a
-// symbolic link, dangling or not, anything but a regular file, and the file `keep` (when
-// given); nothing is truncated before these checks.
-std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
+// Sets the length of a file open for writing (through its handle, never its name), after
+// flushing the stream. False on failure.
+bool resizeOpenFile(std::FILE* file, std::uint64_t size) noexcept;
 
 // Opens path for reading in binary mode when it is a regular file; null for anything else
-// (a folder, a FIFO, a device), without waiting on it.
-std::FILE* openInputFile(const char* path) noexcept;
+// (a folder, a FIFO, a device), without waiting on it. Links are followed: an input may be
+// reached through one. identity, when given, receives the opened file's identity.
+std::FILE* openInputFile(const char* path, FileIdentity* identity = nullptr) noexcept;
 
-// True when openOutputFile would accept path: nothing stands there, or a regular file
-// that is not a link and not the file `keep` (when given). Creates and changes nothing.
-bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept;
+// How an output is opened.
+enum class OutputMode {
+    replace,    // created, or an existing regular file emptied
+    append,     // created, or written after the end of an existing regular file
+    createNew,  // created; refused when anything stands at the path
+};
+
+// An opened output: the stream (null when refused), whether this call created the file,
+// and its identity.
+struct OutputFile {
+    std::FILE* file = nullptr;
+    bool created = false;
+    FileIdentity identity{};
+};
+
+// Opens path as an output in binary mode. Refuses a symbolic link (dangling or not) at the
+// path, anything but a regular file, and every file in `inputs`; an existing read-only file
+// is made writable through the opened handle. Nothing is emptied before these checks.
+OutputFile openOutput(const char* path, OutputMode mode, ProtectedFiles inputs = {}) noexcept;
+
+// Shorthand for openOutput(path, replace, {keep}) that returns only the stream.
+std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept;
+
+// True when openOutput(path, replace, inputs) would accept path: nothing stands there, or a
+// regular file that is not a link and not one of the inputs. Creates and changes nothing.
+bool isReplaceableOutput(const char* path, ProtectedFiles inputs) noexcept;
+inline bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
+    return isReplaceableOutput(path, ProtectedFiles{keep, keep ? 1u : 0u});
+}
 
 // Creates a new file at path for reading and writing in binary mode, only readable by
 // its owner. Null when anything (a file, a link, dangling or not) already stands there.
 std::FILE* createNewFile(const char* path) noexcept;
+
+// Removes the file at path when it is still the regular file `identity` that the caller
+// created; anything else standing there now is left alone. False when nothing was removed.
+bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept;
+
+// ---- Folders -------------------------------------------------------------
+
+// Creates the folder path and its missing parents (as mkdir -p); true when path is a
+// folder afterwards (an existing one included).
+bool makeFolders(const char* path) noexcept;
+
+// True when files may be created in the folder at path.
+bool canWriteInFolder(const char* path) noexcept;
+
+// Creates a new, empty folder only its owner may enter, named by `pattern` whose last six
+// characters are "XXXXXX" (replaced on success). False on failure.
+bool createPrivateFolder(char* pattern) noexcept;
+
+// Removes an empty folder. False when it is not empty or cannot be removed.
+bool removeEmptyFolder(const char* path) noexcept;
+
+// The process's current folder, with no trailing separator (but for the root). False when
+// it does not fit in size bytes or cannot be told.
+bool currentFolder(char* path, std::size_t size) noexcept;
 
 // ---- Time ----------------------------------------------------------------
 

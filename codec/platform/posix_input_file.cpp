@@ -8,8 +8,8 @@
 
 namespace kodra::platform {
 
-std::FILE* openInputFile(const char* path) noexcept {
-    if (!path) return nullptr;
+std::FILE* openInputFile(const char* path, FileIdentity* identity) noexcept {
+    if (!path || !*path) return nullptr;
     const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0) return nullptr;
     struct stat info {};
@@ -20,7 +20,12 @@ std::FILE* openInputFile(const char* path) noexcept {
         return nullptr;
     }
     std::FILE* file = fdopen(descriptor, "rb");
-    if (!file) close(descriptor);
+    if (!file) {
+        close(descriptor);
+        return nullptr;
+    }
+    if (identity)
+        *identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
     return file;
 }
 

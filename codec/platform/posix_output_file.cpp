@@ -1,5 +1,5 @@
-// Safe creation of decoded files on POSIX: no link is followed and nothing is truncated
-// before the opened object is known to be a regular file other than the input.
+// Safe creation of outputs on POSIX: no link is followed and nothing is emptied before
+// the opened object is known to be a regular file other than the job's inputs.
 #include "platform.h"
 
 #include <fcntl.h>
@@ -13,6 +13,10 @@ namespace {
 
 constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
 
+FileIdentity identityOf(const struct stat& info) noexcept {
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 // An existing read-only regular file gets its owner's write permission, changed on the
 // opened file itself, never through a link.
 bool grantWrite(const char* path) noexcept {
@@ -25,23 +29,29 @@ bool grantWrite(const char* path) noexcept {
     return granted;
 }
 
+int openFlags(OutputMode mode) noexcept {
+    switch (mode) {
+    case OutputMode::replace: return O_WRONLY | O_CREAT | kOpenFlags;
+    case OutputMode::append: return O_WRONLY | O_CREAT | O_APPEND | kOpenFlags;
+    case OutputMode::createNew: return O_WRONLY | O_CREAT | O_EXCL | kOpenFlags;
+    }
+    return -1;
+}
+
 }  // namespace
 
 bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept {
     struct stat info {};
     if (!file || fstat(fileno(file), &info) != 0) return false;
-    identity.device = static_cast<std::uint64_t>(info.st_dev);
-    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    identity = identityOf(info);
     return true;
 }
 
-bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
+bool isReplaceableOutput(const char* path, ProtectedFiles inputs) noexcept {
     if (!path || !*path) return false;
     struct stat info {};
     if (lstat(path, &info) != 0) return errno == ENOENT;
-    return S_ISREG(info.st_mode) &&
-           !(keep && static_cast<std::uint64_t>(info.st_dev) == keep->device &&
-             static_cast<std::uint64_t>(info.st_ino) == keep->inode);
+    return S_ISREG(info.st_mode) && !inputs.contains(identityOf(info));
 }
 
 std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept {
@@ -50,27 +60,52 @@ std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
-    if (!path || !*path) return nullptr;
-    int descriptor = open(path, O_WRONLY | O_CREAT | kOpenFlags, 0666);
-    if (descriptor < 0 && errno == EACCES && grantWrite(path))
-        descriptor = open(path, O_WRONLY | O_CREAT | kOpenFlags, 0666);
-    if (descriptor < 0) return nullptr;
-    struct stat info {};
-    const bool acceptable =
-        fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
-        !(keep && static_cast<std::uint64_t>(info.st_dev) == keep->device &&
-          static_cast<std::uint64_t>(info.st_ino) == keep->inode);
-    if (!acceptable || ftruncate(descriptor, 0) != 0) {
-        close(descriptor);
-        return nullptr;
+bool resizeOpenFile(std::FILE* file, std::uint64_t size) noexcept {
+    if (!file || std::fflush(file) != 0 || size > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
+}
+
+OutputFile openOutput(const char* path, OutputMode mode, ProtectedFiles inputs) noexcept {
+    OutputFile output;
+    if (!path || !*path) return output;
+    const int flags = openFlags(mode);
+    // Whether this call creates the file: an exclusive attempt first tells it for certain.
+    bool created = true;
+    int descriptor = open(path, (flags | O_EXCL), 0666);
+    if (descriptor < 0 && errno == EEXIST && mode != OutputMode::createNew) {
+        created = false;
+        descriptor = open(path, flags & ~O_CREAT);
+        if (descriptor < 0 && errno == EACCES && grantWrite(path)) descriptor = open(path, flags & ~O_CREAT);
     }
+    if (descriptor < 0) return output;
+    struct stat info {};
+    bool acceptable = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) &&
+                      !inputs.contains(identityOf(info));
+    if (acceptable && mode == OutputMode::replace && !created) acceptable = ftruncate(descriptor, 0) == 0;
     // Writes may block as usual from here on.
-    const int flags = fcntl(descriptor, F_GETFL);
-    if (flags >= 0) fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* file = fdopen(descriptor, "wb");
-    if (!file) close(descriptor);
-    return file;
+    const int status = fcntl(descriptor, F_GETFL);
+    acceptable = acceptable && status >= 0 && fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK) == 0;
+    std::FILE* file = acceptable ? fdopen(descriptor, mode == OutputMode::append ? "ab" : "wb") : nullptr;
+    if (!file) {
+        close(descriptor);
+        if (created) unlink(path);
+        return output;
+    }
+    output.file = file;
+    output.created = created;
+    output.identity = identityOf(info);
+    return output;
+}
+
+std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
+    return openOutput(path, OutputMode::replace, ProtectedFiles{keep, keep ? 1u : 0u}).file;
+}
+
+bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept {
+    if (!path || !*path) return false;
+    struct stat info {};
+    if (lstat(path, &info) != 0 || !S_ISREG(info.st_mode) || identityOf(info) != identity) return false;
+    return unlink(path) == 0;
 }
 
 }  // namespace kodra::platform

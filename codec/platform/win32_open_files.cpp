@@ -89,7 +89,7 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept {
     return true;
 }
 
-std::FILE* openInputFile(const char* path) noexcept {
+std::FILE* openInputFile(const char* path, FileIdentity* identity) noexcept {
     if (!path || !*path) return nullptr;
     Handle file(CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                             nullptr));
@@ -97,6 +97,7 @@ std::FILE* openInputFile(const char* path) noexcept {
     if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK ||
         !GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
+    if (identity) *identity = identityOf(info);
     return streamOf(file, _O_RDONLY, "rb");
 }
 
@@ -108,7 +109,16 @@ std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
+bool resizeOpenFile(std::FILE* file, std::uint64_t size) noexcept {
+    if (!file || std::fflush(file) != 0 || size > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    const intptr_t handle = _get_osfhandle(_fileno(file));
+    if (handle == -1) return false;
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    return SetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), FileEndOfFileInfo, &end, sizeof end) != 0;
+}
+
+bool isReplaceableOutput(const char* path, ProtectedFiles inputs) noexcept {
     if (!path || !*path) return false;
     const Handle file(CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, kNoFollow, nullptr));
     if (!file.valid()) {
@@ -116,29 +126,57 @@ bool isReplaceableOutput(const char* path, const FileIdentity* keep) noexcept {
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!isRegularFile(file.get(), info)) return false;
-    const FileIdentity identity = identityOf(info);
-    return !(keep && identity.device == keep->device && identity.inode == keep->inode);
+    return isRegularFile(file.get(), info) && !inputs.contains(identityOf(info));
+}
+
+OutputFile openOutput(const char* path, OutputMode mode, ProtectedFiles inputs) noexcept {
+    OutputFile output;
+    if (!path || !*path) return output;
+    const DWORD access = mode == OutputMode::append ? FILE_APPEND_DATA | SYNCHRONIZE : GENERIC_WRITE;
+    // A file this call creates may have to be removed again through its handle.
+    const auto open = [path, access](DWORD disposition) {
+        return CreateFileA(path, disposition == CREATE_NEW ? access | DELETE : access, kShareAll, nullptr,
+                           disposition, kNoFollow, nullptr);
+    };
+    // Whether this call creates the file: an exclusive attempt first tells it for certain.
+    bool created = true;
+    Handle file(open(CREATE_NEW));
+    if (!file.valid() && GetLastError() == ERROR_FILE_EXISTS && mode != OutputMode::createNew) {
+        created = false;
+        file.reset(open(OPEN_EXISTING));
+        if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED && grantWrite(path))
+            file.reset(open(OPEN_EXISTING));
+    }
+    if (!file.valid()) return output;
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool acceptable = isRegularFile(file.get(), info) && !inputs.contains(identityOf(info));
+    if (acceptable && mode == OutputMode::replace && !created) acceptable = SetEndOfFile(file.get()) != 0;
+    if (!acceptable) {
+        if (created) {
+            FILE_DISPOSITION_INFO disposition{};
+            disposition.DeleteFile = TRUE;
+            SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+        }
+        return output;
+    }
+    std::FILE* stream = mode == OutputMode::append ? streamOf(file, _O_WRONLY | _O_APPEND, "ab")
+                                                   : streamOf(file, _O_WRONLY, "wb");
+    if (!stream) {
+        if (created) DeleteFileA(path);
+        return output;
+    }
+    output.file = stream;
+    output.created = created;
+    output.identity = identityOf(info);
+    return output;
 }
 
 std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
-    if (!path || !*path) return nullptr;
-    const auto open = [path] {
-        return CreateFileA(path, GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS, kNoFollow, nullptr);
-    };
-    Handle file(open());
-    if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED && grantWrite(path))
-        file.reset(open());
-    if (!file.valid()) return nullptr;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!isRegularFile(file.get(), info)) return nullptr;
-    const FileIdentity identity = identityOf(info);
-    if (keep && identity.device == keep->device && identity.inode == keep->inode) return nullptr;
-    if (!SetEndOfFile(file.get())) return nullptr;
-    return streamOf(file, _O_WRONLY, "wb");
+    return openOutput(path, OutputMode::replace, ProtectedFiles{keep, keep ? 1u : 0u}).file;
 }
 
 std::FILE* createNewFile(const char* path) noexcept {
+    if (!path || !*path) return nullptr;
     // CREATE_NEW refuses anything standing at path, a reparse point included.
     Handle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                             kNoFollow, nullptr));
@@ -146,6 +184,18 @@ std::FILE* createNewFile(const char* path) noexcept {
     std::FILE* stream = streamOf(file, _O_RDWR, "w+b");
     if (!stream) DeleteFileA(path);
     return stream;
+}
+
+bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept {
+    if (!path || !*path) return false;
+    // Deleted through a handle on the very file, so that nothing swapped in is removed.
+    const Handle file(CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                  kNoFollow, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !isRegularFile(file.get(), info) || identityOf(info) != identity) return false;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
 }  // namespace kodra::platform

@@ -35,7 +35,7 @@ protected:
     fs::path folder;
 };
 
-TEST_F(FilesTest, ExistenceOfPathsAndPatterns) {
+TEST_F(FilesTest, ExistenceOfLiteralPaths) {
     write("report.txt", "x");
 #ifndef _WIN32  // symbolic links need a privilege on Windows
     fs::create_symlink(folder / "missing", folder / "dangling");
@@ -52,8 +52,9 @@ TEST_F(FilesTest, ExistenceOfPathsAndPatterns) {
 #ifndef _WIN32
         {"dangling link occupies its name", path("dangling"), true},
 #endif
-        {"matching pattern", path("rep*.t?t"), true},
-        {"pattern without match", path("*.pdf"), false},
+        // Names are literal: a pattern that would match report.txt names nothing.
+        {"pattern taken literally", path("rep*.t?t"), false},
+        {"brackets taken literally", path("rep[o]rt.txt"), false},
         {"empty", "", false},
     };
     for (const Case& c : cases) {
