@@ -1,4 +1,3 @@
-#include "encode/file_checks.h"
 #include "encode/numbered_names.h"
 #include "frame/stdio_file.h"
 #include "frame/file_names.h"
@@ -13,20 +12,17 @@ namespace {
 
 constexpr std::size_t kCopyBufferSize = 32000;
 
-// Checks, before the first file is changed, that every following piece has a name
-// within the path limit, is not the first file and can be read.
-bool piecesCanBeRead(const char* firstPath) noexcept {
+// Checks, before the first file is changed, that every following piece has a name within
+// the path limit, is a regular file (not a folder, FIFO or device) and is not the first file.
+bool piecesCanBeRead(const char* firstPath, const platform::FileIdentity& first) noexcept {
     char piece[platform::kMaxPath];
     std::memcpy(piece, firstPath, std::strlen(firstPath) + 1);
     for (;;) {
         if (!nextNumberedPath(piece)) return false;
         if (!fileExists(piece)) return true;
-        if (mayBeSameFile(firstPath, piece)) return false;
-        StdioFile readable = openStdioFile(piece, "rb");
-        if (!readable) return false;
-        // A directory opens on some systems but fails its first read.
-        std::fgetc(readable.get());
-        if (std::ferror(readable.get())) return false;
+        platform::FileIdentity identity;
+        StdioFile readable(platform::openInputFile(piece, &identity));
+        if (!readable || identity == first) return false;
     }
 }
 
@@ -45,24 +41,33 @@ bool appendPiece(std::FILE* piece, std::FILE* first, char* buffer) noexcept {
 int concatenateRelated(int deleteFlag, char* firstPath) noexcept {
     if (!firstPath || std::strlen(firstPath) >= platform::kMaxPath || !fileExists(firstPath))
         return 0;
-    if (!piecesCanBeRead(firstPath)) return 0;
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
-    if (!buffer) return 0;
     char firstFile[platform::kMaxPath];
     std::memcpy(firstFile, firstPath, std::strlen(firstPath) + 1);
-    StdioFile first = openStdioFile(firstFile, "ab");
+    // Opening to append changes nothing yet, and tells the first file's identity.
+    platform::OutputFile opened = platform::openOutput(firstFile, platform::OutputMode::append);
+    StdioFile first(opened.file);
     if (!first) return 0;
+    if (opened.created) {
+        first.reset();
+        platform::deleteCreatedFile(firstFile, opened.identity);
+        return 0;
+    }
+    if (!piecesCanBeRead(firstFile, opened.identity)) return 0;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferSize]);
+    if (!buffer) return 0;
 
     for (;;) {
         if (!nextNumberedPath(firstPath)) return 0;
         if (!fileExists(firstPath)) break;
         // Checked again: the family may have changed since it was first walked.
-        if (mayBeSameFile(firstFile, firstPath)) return 0;
-        StdioFile piece = openStdioFile(firstPath, "rb");
-        if (!piece || !appendPiece(piece.get(), first.get(), buffer.get())) return 0;
+        platform::FileIdentity identity;
+        StdioFile piece(platform::openInputFile(firstPath, &identity));
+        if (!piece || identity == opened.identity) return 0;
+        if (!appendPiece(piece.get(), first.get(), buffer.get())) return 0;
         piece.reset();
-        // Only now that its content is safely in the first file may the piece go.
-        if (deleteFlag && !platform::deleteFile(firstPath)) return 0;
+        // Only now that its content is safely in the first file may the piece go, and only
+        // when the name still holds the piece that was read.
+        if (deleteFlag && !platform::deleteCreatedFile(firstPath, identity)) return 0;
     }
     return closeStdioFile(first) ? 1 : 0;
 }

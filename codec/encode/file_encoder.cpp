@@ -2,12 +2,12 @@
 
 #include "binhex/binhex.h"
 #include "encode/application_name.h"
-#include "encode/file_checks.h"
 #include "encode/line_encoders.h"
 #include "encode/part_layout.h"
 #include "encode/progress_meter.h"
 #include "frame/stdio_file.h"
 #include "frame/file_names.h"
+#include "platform/platform.h"
 #include "platform/stdio_unlocked.h"
 
 namespace kodra {
@@ -50,13 +50,16 @@ int encodeFile(const char* sourcePath, const char* outputPath, const char* bound
     char fileName[platform::kMaxPath];
     if (!partFileName(sourcePath, fileName)) return 0;
     StreamBuffer sourceBuffer, outputBuffer;  // before the streams: they outlive them
-    StdioFile source = openStdioFile(sourcePath, "rb");
+    platform::FileIdentity sourceIdentity;
+    StdioFile source(platform::openInputFile(sourcePath, &sourceIdentity));
     if (!source) return 0;
-    std::uint64_t length = 0;
-    if (!regularFileSize(sourcePath, length)) return 0;
-    // Writing a part into its own source would destroy or endlessly grow it.
-    if (mayBeSameFile(sourcePath, outputPath)) return 0;
-    StdioFile output = openStdioFile(outputPath, append ? "ab" : "wb");
+    const std::uint64_t length = platform::sizeOfOpenFile(source.get());
+    // Writing a part into its own source, under any of its names, would destroy or
+    // endlessly grow it.
+    platform::OutputFile opened =
+        platform::openOutput(outputPath, append ? platform::OutputMode::append : platform::OutputMode::replace,
+                             platform::ProtectedFiles{&sourceIdentity, 1});
+    StdioFile output(opened.file);
     if (!output) return 0;
     sourceBuffer.attach(source.get());
     outputBuffer.attach(output.get());
@@ -74,9 +77,19 @@ int encodeFile(const char* sourcePath, const char* outputPath, const char* bound
 }
 
 int finishAttachments(const char* outputPath) noexcept {
-    if (!outputPath || !fileExists(outputPath)) return -1;
-    StdioFile output = openStdioFile(outputPath, "ab");
+    platform::PathInfo existing;
+    if (!outputPath || !platform::inspectPath(outputPath, existing) ||
+        existing.kind != platform::PathKind::regularFile)
+        return -1;
+    platform::OutputFile opened = platform::openOutput(outputPath, platform::OutputMode::append);
+    StdioFile output(opened.file);
     if (!output) return -1;
+    if (opened.created) {
+        // The message vanished between the look and the open: nothing to finish.
+        output.reset();
+        platform::deleteCreatedFile(outputPath, opened.identity);
+        return -1;
+    }
     std::fputs("--\r\n", output.get());
     return closeStdioFile(output) ? 0 : -1;
 }

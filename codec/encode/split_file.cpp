@@ -1,4 +1,3 @@
-#include "encode/file_checks.h"
 #include "encode/numbered_names.h"
 #include "frame/stdio_file.h"
 #include "frame/file_names.h"
@@ -15,18 +14,14 @@ namespace {
 constexpr std::size_t kCopyBufferSize = 32000;
 
 // Checks, before anything is written, that every piece the split will make has a name
-// within the path limit, is not the source and, where it exists already, may be
-// overwritten.
-bool piecesCanBeWritten(const char* sourcePath, std::uint64_t pieces) noexcept {
+// within the path limit and, where something stands there already, that it is a regular
+// file other than the source (no link, folder or FIFO).
+bool piecesCanBeWritten(const char* sourcePath, platform::ProtectedFiles source, std::uint64_t pieces) noexcept {
     char piece[platform::kMaxPath];
     std::memcpy(piece, sourcePath, std::strlen(sourcePath) + 1);
     for (std::uint64_t i = 0; i < pieces; ++i) {
         if (!nextNumberedPath(piece)) return false;
-        if (!fileExists(piece)) continue;
-        if (mayBeSameFile(sourcePath, piece)) return false;
-        // Opening for update proves the file may be written without changing it.
-        StdioFile existing = openStdioFile(piece, "r+b");
-        if (!existing) return false;
+        if (!platform::isReplaceableOutput(piece, source)) return false;
     }
     return true;
 }
@@ -39,21 +34,22 @@ int splitFile(char* path, int size) noexcept {
     char sourcePath[platform::kMaxPath];
     std::memcpy(sourcePath, path, std::strlen(path) + 1);
 
-    std::uint64_t length = 0;
-    if (!regularFileSize(sourcePath, length)) return 0;
-    StdioFile source = openStdioFile(sourcePath, "rb");
+    platform::FileIdentity sourceIdentity;
+    StdioFile source(platform::openInputFile(sourcePath, &sourceIdentity));
     if (!source) return 0;
+    const platform::ProtectedFiles protectedSource{&sourceIdentity, 1};
+    const std::uint64_t length = platform::sizeOfOpenFile(source.get());
     // Every split ends with a short or empty piece.
-    if (!piecesCanBeWritten(sourcePath, length / pieceSize + 1)) return 0;
+    if (!piecesCanBeWritten(sourcePath, protectedSource, length / pieceSize + 1)) return 0;
     std::size_t readSize = pieceSize < kCopyBufferSize ? pieceSize : kCopyBufferSize;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[readSize]);
     if (!buffer) return 0;
 
     for (;;) {
-        // A source that grew since it was measured gets its further pieces checked here.
+        // Opened against the source again: the family may have changed since it was checked,
+        // and a source that grew gets pieces that were never checked.
         if (!nextNumberedPath(path)) return 0;
-        if (fileExists(path) && mayBeSameFile(sourcePath, path)) return 0;
-        StdioFile piece = openStdioFile(path, "wb");
+        StdioFile piece(platform::openOutput(path, platform::OutputMode::replace, protectedSource).file);
         if (!piece) return 0;
         std::size_t owed = pieceSize;
         bool sourceEnded = false;

@@ -12,10 +12,6 @@ struct StdioFileCloser {
 
 using StdioFile = std::unique_ptr<std::FILE, StdioFileCloser>;
 
-inline StdioFile openStdioFile(const char* path, const char* mode) noexcept {
-    return StdioFile(std::fopen(path, mode));
-}
-
 // Closes file and reports whether everything written to it reached the system.
 inline bool closeStdioFile(StdioFile& file) noexcept {
     std::FILE* raw = file.release();

@@ -159,7 +159,8 @@ inline bool isReplaceableOutput(const char* path, const FileIdentity* keep) noex
 std::FILE* createNewFile(const char* path) noexcept;
 
 // Removes the file at path when it is still the regular file `identity` that the caller
-// created; anything else standing there now is left alone. False when nothing was removed.
+// created (or read and was asked to remove); anything else standing there now is left
+// alone. False when nothing was removed.
 bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept;
 
 // ---- Folders -------------------------------------------------------------
