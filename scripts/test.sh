@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need (only what is missing), then
 # configures, builds and runs the whole test suite under each preset.
-# Usage: scripts/test.sh [preset...]   (default: default sanitize unsigned-char fuzz windows)
+# Usage: scripts/test.sh [preset...]   (default: default package sanitize unsigned-char fuzz windows)
+# The package step checks the install, the pkg-config and CMake package files and the .deb
+# files made from the default preset's tree (scripts/test-packages.sh).
 # The fuzz preset builds the libFuzzer targets and runs each for FUZZ_SECONDS (30).
 # The windows preset cross-builds KODRA32.dll (64-bit, and 32-bit link only) and runs the
 # Windows suite under wine64.
@@ -17,6 +19,7 @@ packages=(
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64         # dlltool, objdump; Wine
+  dpkg-dev file lintian man-db                # .deb files: dpkg-shlibdeps, their checks, man pages
 )
 scripts/ensure-packages.sh "${packages[@]}"
 
@@ -39,8 +42,16 @@ run_windows_tests() {
 }
 
 presets=("$@")
-((${#presets[@]})) || presets=(default sanitize unsigned-char fuzz windows)
+((${#presets[@]})) || presets=(default package sanitize unsigned-char fuzz windows)
 for preset in "${presets[@]}"; do
+  if [[ $preset == package ]]; then
+    # Not a preset of its own: the default tree, built already when that preset ran.
+    echo "== packages (default preset's tree)"
+    [[ -f build/default/CMakeCache.txt ]] || cmake --preset default
+    cmake --build --preset default
+    scripts/test-packages.sh build/default
+    continue
+  fi
   echo "== preset $preset"
   cmake --preset "$preset"
   cmake --build --preset "$preset"
