@@ -40,7 +40,7 @@ int runList(const ListOptions& options) {
             if (platform::isReplaceableOutput(name.c_str(), inputs))
                 std::printf("%s\n", printable(name).c_str());
             else
-                reportError(name, outputRefusal(name, inputs, 0) + "; a decode beside " + file + " skips it");
+                reportError(name, "a decode skips this path (it " + outputRefusal(name, inputs, 0) + ")");
         }
         std::fflush(stdout);
     }
