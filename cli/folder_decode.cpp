@@ -79,7 +79,7 @@ int decodeIntoFolder(const std::string& path, const std::string& file, const std
     // two sections ever share a file.
     std::string names;
     for (const std::string& output : paths) names += output + ";";
-    names += overflow.path() + ";" + folder.substr(0, folder.size() - 1);
+    names += overflow.path() + ";" + folder + ".";
 
     {
         ProgressLine progress("decoding " + lastComponent(path));

@@ -36,8 +36,11 @@ int runList(const ListOptions& options) {
         }
         // A decode beside the message refuses a link, a folder or the message itself.
         const platform::ProtectedFiles inputs{&input.identity, 1};
-        for (const std::string& name : names) {
-            if (platform::isReplaceableOutput(name.c_str(), inputs))
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string& name = names[i];
+            if (name.empty())
+                reportError(file, "section " + std::to_string(i + 1) + ": its path is too long to show");
+            else if (platform::isReplaceableOutput(name.c_str(), inputs))
                 std::printf("%s\n", printable(name).c_str());
             else
                 reportError(name, "a decode skips this path (it " + outputRefusal(name, inputs, 0) + ")");

@@ -23,8 +23,8 @@ struct TextOptions {
     std::string output;
 };
 
-// A private temporary folder for the text, removed at the end of its scope when the
-// library left nothing else in it.
+// A private temporary folder for the text, removed with the text file at the end of its
+// scope: whatever stands in it was made by this run.
 class TemporaryFolder {
 public:
     TemporaryFolder() {
@@ -33,11 +33,17 @@ public:
         if (platform::createPrivateFolder(pattern.data())) path_ = pattern;
     }
     ~TemporaryFolder() {
-        if (!path_.empty()) platform::removeEmptyFolder(path_.c_str());
+        if (path_.empty()) return;
+        const std::string text = textPath();
+        platform::PathInfo info;
+        if (platform::inspectPath(text.c_str(), info) && info.kind == platform::PathKind::regularFile)
+            platform::deleteCreatedFile(text.c_str(), info.identity);
+        platform::removeEmptyFolder(path_.c_str());
     }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::string& path() const { return path_; }
+    bool made() const { return !path_.empty(); }
+    std::string textPath() const { return path_ + "/message.txt"; }
 
 private:
     std::string path_;
@@ -77,11 +83,11 @@ int runText(const TextOptions& options) {
     TemporaryFolder temporary;
     std::string target;
     if (options.output.empty()) {
-        if (temporary.path().empty()) {
+        if (!temporary.made()) {
             reportError("temporary folder", "cannot be made");
             return kFailure;
         }
-        target = temporary.path() + "/message.txt";
+        target = temporary.textPath();
     } else {
         target = absolutePath(options.output);
         // The library hands the target on as a ";"-separated name list.
