@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "encoding_types.h"
 #include "exit_codes.h"
+#include "printable_text.h"
 
 namespace kodra::cli {
 namespace {
@@ -66,7 +67,7 @@ int runBuffer(const BufferOptions& options) {
     const EncodingType* type = findEncodingType(options.type);
     if (!type || !type->buffers) {
         std::fprintf(stderr, "kodra: buffer: unknown type \"%s\" (use base64, uu, xx or qp; "
-                             "BinHex works on files only)\n", options.type.c_str());
+                             "BinHex works on files only)\n", printable(options.type).c_str());
         return kFailure;
     }
     const bool encode = options.direction == "encode";

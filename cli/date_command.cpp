@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "printable_text.h"
 
 namespace kodra::cli {
 namespace {
@@ -52,7 +53,7 @@ int runDate(const DateOptions& options) {
     KodraSystemTime utc{};
     if (DecodeMimeTime(options.text.c_str(), &utc, 0) != 1) {
         std::fprintf(stderr, "kodra: \"%s\": no date found (expected e.g. \"Tue, 5 Mar 2024 14:07:09 +0100\")\n",
-                     options.text.c_str());
+                     printable(options.text).c_str());
         return kNothingFound;
     }
     if (!options.local) {
@@ -61,7 +62,7 @@ int runDate(const DateOptions& options) {
     }
     KodraSystemTime local{};
     if (DecodeMimeTime(options.text.c_str(), &local, 1) != 1) {
-        std::fprintf(stderr, "kodra: \"%s\": no local time for this date\n", options.text.c_str());
+        std::fprintf(stderr, "kodra: \"%s\": no local time for this date\n", printable(options.text).c_str());
         return kNothingFound;
     }
     // The local record carries no zone; the difference to UTC is its offset.

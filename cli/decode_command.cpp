@@ -10,8 +10,9 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "file_checks.h"
-#include "output_names.h"
-#include "prescan.h"
+#include "folder_decode.h"
+#include "platform/platform.h"
+#include "printable_text.h"
 #include "progress_line.h"
 #include "written_files.h"
 
@@ -47,32 +48,27 @@ std::vector<std::string> splitNames(const std::string& names) {
 // Decodes one file; returns its exit code.
 int decodeOne(const std::string& file, const DecodeOptions& options, const std::string& folder) {
     const std::string path = absolutePath(file);
-    if (!checkReadableFile(path) || !checkPathLength(path)) return kFailure;
+    InputFacts input;
+    if (!checkReadableFile(path, &input) || !checkPathLength(path)) return kFailure;
+    if (!folder.empty()) return decodeIntoFolder(path, file, folder, splitNames(options.names));
 
     int mode = options.yes ? kSilent : options.askOverwrite ? kAskOverwrite : kAskAll;
     std::string names;
     WrittenFiles written;
-    if (!folder.empty()) {
-        // Into a folder: the names (given or from the pre-scan) reduced to their last
-        // component, so nothing can be written outside it.
-        const std::vector<std::string> wanted =
-            options.names.empty() ? prescanNames(path) : splitNames(options.names);
-        names = folderNameList(folder, wanted);
-        if (names.empty()) {
-            reportError(folder, "folder path too long to hold output names");
-            return kFailure;
-        }
-        mode = kSilentWithNames;
-        written.watchFolder(folder);
-    } else if (!options.names.empty()) {
+    if (!options.names.empty()) {
+        const platform::ProtectedFiles inputs{&input.identity, 1};
         for (const std::string& name : splitNames(options.names)) {
             const std::string target = absolutePath(name);
             if (!checkPathLength(target)) return kFailure;
+            // The library would skip such a name silently; say so before anything is written.
+            if (!platform::isReplaceableOutput(target.c_str(), inputs)) {
+                reportError(target, outputRefusal(target, inputs, 0));
+                return kFailure;
+            }
             names += (names.empty() ? "" : ";") + target;
             written.watchPath(target);
         }
         mode = kSilentWithNames;
-        written.watchFolder(folderOf(path));
     } else {
         written.watchFolder(folderOf(path));
     }
@@ -83,7 +79,7 @@ int decodeOne(const std::string& file, const DecodeOptions& options, const std::
         result = DecodeFile(path.c_str(), names.c_str(), mode);
     }
     const std::vector<std::string> outputs = written.changed();
-    for (const std::string& output : outputs) std::printf("%s\n", output.c_str());
+    for (const std::string& output : outputs) std::printf("%s\n", printable(output).c_str());
     std::fflush(stdout);
     if (result == 0 && outputs.empty()) {
         reportError(file, "nothing decoded (no encoded section found, or every file declined)");
@@ -96,6 +92,11 @@ int runDecode(const DecodeOptions& options) {
     std::string folder;
     if (!options.directory.empty()) {
         folder = absolutePath(options.directory);
+        // The library takes output names as one ";"-separated list.
+        if (folder.find(';') != std::string::npos) {
+            reportError(options.directory, "output folder names must not contain \";\"");
+            return kFailure;
+        }
         if (!prepareOutputFolder(folder)) return kFailure;
         if (folder.back() != '/') folder += '/';
     }
@@ -116,10 +117,10 @@ void addDecodeCommand(CLI::App& app, int& exitCode) {
         "--ask-overwrite", options->askOverwrite, "Ask only before replacing an existing file");
     command->add_option("-C,--directory", options->directory,
                         "Write into DIR instead (created when missing; never asks, never replaces: "
-                        "names that exist get a number)");
+                        "names that exist get a number; exit 2 naming every section not written)");
     command->add_option("-n,--names", options->names,
                         "Output names for the sections in order, separated by \";\" (the last one "
-                        "is reused); never asks");
+                        "is reused; with -C, sections past them keep their own names); never asks");
     yes->excludes(askOverwrite);
     command->add_option("FILE", options->files, "Messages, articles or other text files")->required();
     command->callback([options, &exitCode] { exitCode = runDecode(*options); });

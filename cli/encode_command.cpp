@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +13,9 @@
 #include "exit_codes.h"
 #include "file_checks.h"
 #include "message_header.h"
+#include "numbered_names.h"
+#include "platform/platform.h"
+#include "printable_text.h"
 #include "progress_line.h"
 
 namespace kodra::cli {
@@ -28,87 +30,128 @@ struct EncodeOptions {
     std::vector<std::string> files;
 };
 
-// The first file's path with its extension replaced by the type's, numbered by the
-// library until it names nothing that exists; empty when no such name fits.
-std::string derivedOutputPath(const std::string& source, const EncodingType& type) {
-    const std::size_t nameStart = source.size() - lastComponent(source).size();
-    std::size_t dot = source.rfind('.');
-    if (dot == std::string::npos || dot < nameStart) dot = source.size();
-    const std::string proposal = source.substr(0, dot) + type.extension;
-    if (proposal.size() > kMaxPathLength) return {};
-    std::vector<char> buffer(kMaxPathLength + 1, '\0');
-    std::memcpy(buffer.data(), proposal.c_str(), proposal.size() + 1);
-    if (GetUniqueFileName(buffer.data()) != 0) return {};
-    return buffer.data();
-}
-
 std::string defaultSubject(const std::vector<std::string>& files) {
     std::string subject;
     for (const std::string& file : files) subject += (subject.empty() ? "" : ", ") + lastComponent(file);
     return subject;
 }
 
-// Writes text to a new file at path; false (and reported) when it cannot.
-bool writeNewFile(const std::string& path, const std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        reportError(path, std::strerror(errno));
-        return false;
+// The message being written, removed again on failure only when this run created it.
+struct MessageOutput {
+    std::string path;
+    platform::OutputFile file;
+};
+
+// Opens the output named by the user: a new file or a regular one replaced, never a link
+// nor any of the sources. False (and reported) when refused.
+bool openGivenOutput(const std::string& path, platform::ProtectedFiles sources, MessageOutput& output) {
+    errno = 0;
+    output.path = path;
+    output.file = platform::openOutput(path.c_str(), platform::OutputMode::replace, sources);
+    if (output.file.file) return true;
+    reportError(path, outputRefusal(path, sources, errno));
+    return false;
+}
+
+// Creates the output named after the first source: its extension replaced by the type's,
+// numbered while anything at all stands at the name (taken literally); nothing existing is
+// opened. False (and reported) when no such name fits or the file cannot be made.
+bool createDerivedOutput(const std::string& source, const EncodingType& type, platform::ProtectedFiles sources,
+                         MessageOutput& output) {
+    const std::size_t nameStart = source.size() - lastComponent(source).size();
+    std::size_t dot = source.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) dot = source.size();
+    std::string candidate = source.substr(0, dot) + type.extension;
+    for (; candidate.size() <= kMaxPathLength; candidate = nextNumberedName(candidate)) {
+        errno = 0;
+        output.file = platform::openOutput(candidate.c_str(), platform::OutputMode::createNew, sources);
+        if (output.file.file) {
+            output.path = candidate;
+            return true;
+        }
+        const int error = errno;
+        if (!platform::pathExists(candidate.c_str())) {
+            reportError(candidate, outputRefusal(candidate, sources, error));
+            return false;
+        }
     }
+    reportError(source, "no free output name fits the path limit; use -o");
+    return false;
+}
+
+// Writes the message header through the opened output and closes it; false (and
+// reported) when that failed.
+bool writeHeader(MessageOutput& output, const std::string& text) {
+    std::FILE* file = output.file.file;
+    output.file.file = nullptr;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !written) {
-        reportError(path, "cannot write the message header");
+        reportError(output.path, "cannot write the message header");
         return false;
     }
     return true;
+}
+
+// Removes a failed message when this run created it; a file it replaced stays, and is named.
+void discard(const MessageOutput& output) {
+    if (output.file.file) std::fclose(output.file.file);
+    if (output.file.created) {
+        platform::deleteCreatedFile(output.path.c_str(), output.file.identity);
+        return;
+    }
+    reportError(output.path, "was replaced and is left incomplete");
 }
 
 int runEncode(const EncodeOptions& options) {
     const EncodingType* type = findEncodingType(options.type);
     if (!type) {
         std::fprintf(stderr, "kodra: encode: unknown type \"%s\" (use base64, uu, xx, binhex or qp)\n",
-                     options.type.c_str());
+                     printable(options.type).c_str());
         return kFailure;
     }
     std::vector<std::string> sources;
+    std::vector<platform::FileIdentity> identities;
     for (const std::string& file : options.files) {
         sources.push_back(absolutePath(file));
-        if (!checkReadableFile(sources.back())) return kFailure;
+        InputFacts input;
+        if (!checkReadableFile(sources.back(), &input) || !checkPathLength(sources.back())) return kFailure;
+        identities.push_back(input.identity);
     }
-    const std::string output =
-        options.output.empty() ? derivedOutputPath(sources.front(), *type) : absolutePath(options.output);
-    if (output.empty()) {
-        reportError(options.files.front(), "no free output name fits the path limit; use -o");
-        return kFailure;
-    }
-    for (const std::string& source : sources) {
-        if (source == output) {
-            reportError(output, "is both an input and the output");
-            return kFailure;
-        }
+    // The output may be none of the sources, however it is spelled (a hard link, a
+    // symbolic link, a path through a linked folder): they are compared as files.
+    const platform::ProtectedFiles protectedSources{identities.data(), identities.size()};
+    MessageOutput output;
+    if (options.output.empty()) {
+        if (!createDerivedOutput(sources.front(), *type, protectedSources, output)) return kFailure;
+    } else {
+        const std::string path = absolutePath(options.output);
+        if (!checkPathLength(path) || !openGivenOutput(path, protectedSources, output)) return kFailure;
     }
 
     const std::string boundary = makeBoundary();
     const std::string from = options.from.empty() ? defaultSender() : options.from;
     const std::string subject = options.subject.empty() ? defaultSubject(options.files) : options.subject;
-    if (!writeNewFile(output, messageHeader(from, subject, boundary))) return kFailure;
+    if (!writeHeader(output, messageHeader(from, subject, boundary))) {
+        discard(output);
+        return kFailure;
+    }
 
     SetEncodingApplication("kodra " KODRA_VERSION);
     const int flags = options.classic ? 0 : 1;
     for (const std::string& source : sources) {
         ProgressLine progress("encoding " + lastComponent(source));
-        if (EncodeFileEx(source.c_str(), output.c_str(), boundary.c_str(), type->type, 1, flags) != 1) {
-            reportError(source, "could not be encoded into " + output + " (read or write failed)");
-            std::remove(output.c_str());
+        if (EncodeFileEx(source.c_str(), output.path.c_str(), boundary.c_str(), type->type, 1, flags) != 1) {
+            reportError(source, "could not be encoded into " + output.path + " (read or write failed)");
+            discard(output);
             return kFailure;
         }
     }
-    if (FinishAttachments(output.c_str()) != 0) {
-        reportError(output, "could not be completed");
-        std::remove(output.c_str());
+    if (FinishAttachments(output.path.c_str()) != 0) {
+        reportError(output.path, "could not be completed");
+        discard(output);
         return kFailure;
     }
-    std::printf("%s\n", output.c_str());
+    std::printf("%s\n", printable(output.path).c_str());
     return kSuccess;
 }
 

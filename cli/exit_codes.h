@@ -6,7 +6,7 @@ namespace kodra::cli {
 enum ExitCode : int {
     kSuccess = 0,
     kNothingFound = 1,  // the input held nothing of what was asked for
-    kFailure = 2,       // usage or input/output error
+    kFailure = 2,       // usage or input/output error, or a section found but not written
 };
 
 // Keeps the worst of two outcomes.

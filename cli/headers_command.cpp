@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "file_checks.h"
+#include "printable_text.h"
 
 namespace kodra::cli {
 namespace {
@@ -24,7 +25,7 @@ struct MessageInfo {
 };
 
 void printField(const char* label, const char* value) {
-    std::printf("%-14s%s\n", label, value ? value : "");
+    std::printf("%-14s%s\n", label, value ? printable(value).c_str() : "");
 }
 
 // Prints the delivery lines indented under their label, one per line.
@@ -35,7 +36,7 @@ void printBlock(const char* label, const char* block) {
     for (const char* c = block;; ++c) {
         if (*c == '\n' || *c == '\0') {
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            std::printf("  %s\n", line.c_str());
+            std::printf("  %s\n", printable(line).c_str());
             line.clear();
             if (*c == '\0') break;
         } else {

@@ -12,6 +12,7 @@
 #include "exit_codes.h"
 #include "file_checks.h"
 #include "numbered_names.h"
+#include "printable_text.h"
 
 namespace kodra::cli {
 namespace {
@@ -35,7 +36,7 @@ int runJoin(const JoinOptions& options) {
     for (std::string piece = nextNumberedName(path); piece != missing && piece.size() <= kMaxPathLength;
          piece = nextNumberedName(piece))
         ++pieces;
-    std::printf("%s: %d piece%s appended%s\n", path.c_str(), pieces, pieces == 1 ? "" : "s",
+    std::printf("%s: %d piece%s appended%s\n", printable(path).c_str(), pieces, pieces == 1 ? "" : "s",
                 pieces > 0 && !options.keep ? " and deleted" : "");
     return kSuccess;
 }

@@ -9,7 +9,9 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "file_checks.h"
+#include "platform/platform.h"
 #include "prescan.h"
+#include "printable_text.h"
 
 namespace kodra::cli {
 namespace {
@@ -22,7 +24,8 @@ int runList(const ListOptions& options) {
     int exitCode = kSuccess;
     for (const std::string& file : options.files) {
         const std::string path = absolutePath(file);
-        if (!checkReadableFile(path)) {
+        InputFacts input;
+        if (!checkReadableFile(path, &input)) {
             exitCode = worse(exitCode, kFailure);
             continue;
         }
@@ -31,7 +34,18 @@ int runList(const ListOptions& options) {
             reportError(file, "nothing encoded found");
             exitCode = worse(exitCode, kNothingFound);
         }
-        for (const std::string& name : names) std::printf("%s\n", name.c_str());
+        // A decode beside the message refuses a link, a folder or the message itself.
+        const platform::ProtectedFiles inputs{&input.identity, 1};
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::string& name = names[i];
+            if (name.empty())
+                reportError(file, "section " + std::to_string(i + 1) + ": its path is too long to show");
+            else if (platform::isReplaceableOutput(name.c_str(), inputs))
+                std::printf("%s\n", printable(name).c_str());
+            else
+                reportError(name, "a decode skips this path (it " + outputRefusal(name, inputs, 0) + ")");
+        }
+        std::fflush(stdout);
     }
     return exitCode;
 }

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "exit_codes.h"
+#include "library_dialogs.h"
 
 int main(int argc, char** argv) {
     using namespace kodra::cli;
@@ -10,7 +11,10 @@ int main(int argc, char** argv) {
                  "quoted-printable, BinHex)",
                  "kodra"};
     app.set_version_flag("--version", "kodra " KODRA_VERSION);
+    app.footer("Exit status: 0 done; 1 the input held nothing of what was asked for; 2 a usage or "
+               "input/output error, or a section found but not written (each named on standard error).");
     app.require_subcommand(1);
+    installLibraryDialogs();
 
     int exitCode = kSuccess;
     addDecodeCommand(app, exitCode);

@@ -9,7 +9,7 @@ std::vector<std::string> prescanNames(const std::string& path) {
     const int count = GetNumFilesToDecode(path.c_str());
     for (int index = 0; index < count; ++index) {
         char name[1025] = {};
-        if (GetEncodedFile(name, index) == 1) names.emplace_back(name);
+        names.emplace_back(GetEncodedFile(name, index) == 1 ? name : "");
     }
     return names;
 }

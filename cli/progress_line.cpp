@@ -1,15 +1,15 @@
 #include "progress_line.h"
 
-#include <kodra32.h>
-
 #include <cstdio>
 
+#include "library_dialogs.h"
+#include "printable_text.h"
 #include "terminal.h"
 
 namespace kodra::cli {
 
 struct ProgressCallbacks {
-    static void KODRA_CALL progress(void* context, long long done, long long total) {
+    static void progress(void* context, long long done, long long total) {
         static_cast<ProgressLine*>(context)->update(done, total);
     }
 };
@@ -24,18 +24,15 @@ std::string mebibytes(double bytes) {
 
 }  // namespace
 
-ProgressLine::ProgressLine(std::string label) : label_(std::move(label)), start_(Clock::now()) {
+ProgressLine::ProgressLine(std::string label) : label_(printable(label)), start_(Clock::now()) {
     if (!standardErrorIsTerminal()) return;
-    KodraUserInterface userInterface{};
-    userInterface.context = this;
-    userInterface.progress = &ProgressCallbacks::progress;
-    SetUserInterface(&userInterface);
+    installLibraryDialogs(&ProgressCallbacks::progress, this);
     installed_ = true;
 }
 
 ProgressLine::~ProgressLine() {
     if (!installed_) return;
-    SetUserInterface(nullptr);
+    installLibraryDialogs();
     clear();
 }
 

@@ -12,7 +12,7 @@ public:
     // Installs the progress callback when standard error is a terminal; label names the
     // job ("decoding mail.eml").
     explicit ProgressLine(std::string label);
-    // Clears the line and restores the library's default user interface.
+    // Clears the line and stops the progress reports.
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;

@@ -12,9 +12,9 @@
 #include "exit_codes.h"
 #include "file_checks.h"
 #include "numbered_names.h"
+#include "platform/platform.h"
+#include "printable_text.h"
 #include "size_argument.h"
-
-#include <sys/stat.h>
 
 namespace kodra::cli {
 namespace {
@@ -28,11 +28,6 @@ struct SplitOptions {
     bool force = false;
 };
 
-bool exists(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0;
-}
-
 int runSplit(const SplitOptions& options) {
     const std::optional<int> size = parseSize(options.size);
     if (!size) {
@@ -41,13 +36,12 @@ int runSplit(const SplitOptions& options) {
         return kFailure;
     }
     const std::string path = absolutePath(options.file);
-    if (!checkReadableFile(path) || !checkPathLength(path)) return kFailure;
+    InputFacts input;
+    if (!checkReadableFile(path, &input) || !checkPathLength(path)) return kFailure;
 
     // The library replaces pieces that exist; an unrelated file of a piece's name would
     // be lost, so the command refuses unless told to replace.
-    struct stat status {};
-    stat(path.c_str(), &status);
-    const long long length = status.st_size;
+    const long long length = static_cast<long long>(input.size);
     const long long pieceCount = length / *size + 1;
     if (pieceCount > kMostPieces) {
         reportError(options.file, "would make " + std::to_string(pieceCount) +
@@ -58,7 +52,7 @@ int runSplit(const SplitOptions& options) {
         std::string piece = path;
         for (long long i = 0; i < pieceCount; ++i) {
             piece = nextNumberedName(piece);
-            if (exists(piece)) {
+            if (platform::pathExists(piece.c_str())) {
                 reportError(piece, "exists already and would be replaced by a piece (use --force)");
                 return kFailure;
             }
@@ -75,7 +69,7 @@ int runSplit(const SplitOptions& options) {
     std::string piece = path;
     do {
         piece = nextNumberedName(piece);
-        std::printf("%s\n", piece.c_str());
+        std::printf("%s\n", printable(piece).c_str());
     } while (piece != last && piece.size() <= kMaxPathLength);
     return kSuccess;
 }

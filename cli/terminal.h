@@ -6,4 +6,7 @@ namespace kodra::cli {
 // True when standard error is a terminal (progress lines go there, never into a pipe).
 bool standardErrorIsTerminal();
 
+// True when standard output is a terminal (message text shown there is filtered).
+bool standardOutputIsTerminal();
+
 }  // namespace kodra::cli

@@ -2,18 +2,18 @@
 #include <CLI/CLI.hpp>
 #include <kodra32.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "commands.h"
 #include "exit_codes.h"
 #include "file_checks.h"
+#include "platform/platform.h"
+#include "printable_text.h"
+#include "terminal.h"
+#include "terminal_text.h"
 
 namespace kodra::cli {
 namespace {
@@ -23,56 +23,81 @@ struct TextOptions {
     std::string output;
 };
 
-// A private temporary folder, removed with everything in it at the end of its scope.
+// A private temporary folder for the text, removed with the text file at the end of its
+// scope: whatever stands in it was made by this run.
 class TemporaryFolder {
 public:
     TemporaryFolder() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/kodra-text.XXXXXX";
-        if (mkdtemp(pattern.data())) path_ = pattern;
+        if (platform::createPrivateFolder(pattern.data())) path_ = pattern;
     }
     ~TemporaryFolder() {
-        std::error_code error;
-        if (!path_.empty()) std::filesystem::remove_all(path_, error);
+        if (path_.empty()) return;
+        const std::string text = textPath();
+        platform::PathInfo info;
+        if (platform::inspectPath(text.c_str(), info) && info.kind == platform::PathKind::regularFile)
+            platform::deleteCreatedFile(text.c_str(), info.identity);
+        platform::removeEmptyFolder(path_.c_str());
     }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::string& path() const { return path_; }
+    bool made() const { return !path_.empty(); }
+    std::string textPath() const { return path_ + "/message.txt"; }
 
 private:
     std::string path_;
 };
 
-bool copyToStandardOutput(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+// Copies the text file at path to standard output (on a terminal with its control
+// characters made visible) and removes it, the command's own temporary file; false when it
+// cannot be read or shown.
+bool showAndRemove(const std::string& path) {
+    platform::FileIdentity identity;
+    std::FILE* file = platform::openInputFile(path.c_str(), &identity);
     if (!file) return false;
+    const bool onTerminal = standardOutputIsTerminal();
+    TerminalText terminalText;
     char chunk[65536];
     bool ok = true;
+    const auto show = [&](const std::string& text) {
+        ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && ok;
+    };
     std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        if (std::fwrite(chunk, 1, got, stdout) != got) ok = false;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (onTerminal) show(terminalText.filter(chunk, got));
+        else ok = std::fwrite(chunk, 1, got, stdout) == got && ok;
+    }
+    if (onTerminal) show(terminalText.finish());
     ok = ok && !std::ferror(file) && std::fflush(stdout) == 0;
     std::fclose(file);
+    platform::deleteCreatedFile(path.c_str(), identity);
     return ok;
 }
 
 int runText(const TextOptions& options) {
     const std::string message = absolutePath(options.file);
-    if (!checkReadableFile(message) || !checkPathLength(message)) return kFailure;
+    InputFacts input;
+    if (!checkReadableFile(message, &input) || !checkPathLength(message)) return kFailure;
 
     TemporaryFolder temporary;
     std::string target;
     if (options.output.empty()) {
-        if (temporary.path().empty()) {
-            reportError("temporary folder", std::strerror(errno));
+        if (!temporary.made()) {
+            reportError("temporary folder", "cannot be made");
             return kFailure;
         }
-        target = temporary.path() + "/message.txt";
+        target = temporary.textPath();
     } else {
         target = absolutePath(options.output);
         // The library hands the target on as a ";"-separated name list.
         if (target.find(';') != std::string::npos) {
             reportError(options.output, "output names must not contain \";\"");
+            return kFailure;
+        }
+        const platform::ProtectedFiles inputs{&input.identity, 1};
+        if (!platform::isReplaceableOutput(target.c_str(), inputs)) {
+            reportError(target, outputRefusal(target, inputs, 0));
             return kFailure;
         }
     }
@@ -83,12 +108,12 @@ int runText(const TextOptions& options) {
         return kNothingFound;
     }
     if (options.output.empty()) {
-        if (!copyToStandardOutput(target)) {
+        if (!showAndRemove(target)) {
             reportError(options.file, "cannot show the text");
             return kFailure;
         }
     } else {
-        std::printf("%s\n", target.c_str());
+        std::printf("%s\n", printable(target).c_str());
     }
     return kSuccess;
 }

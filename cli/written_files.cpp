@@ -4,51 +4,46 @@
 #include <set>
 #include <utility>
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 namespace kodra::cli {
 namespace {
 
-// The regular files directly in folder.
-std::vector<std::string> filesIn(const std::string& folder) {
-    std::vector<std::string> files;
-    DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
-    if (!directory) return files;
-    while (const dirent* entry = readdir(directory)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        struct stat status {};
-        const std::string path = folder + name;
-        if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) files.push_back(path);
-    }
-    closedir(directory);
-    return files;
+void addEntry(void* context, const char* name) {
+    static_cast<std::vector<std::string>*>(context)->emplace_back(name);
+}
+
+// The paths of the entries directly in folder (a path ending in "/", or empty for the
+// current folder).
+std::vector<std::string> entriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    platform::listFolder(folder.empty() ? "." : folder.c_str(), &addEntry, &names);
+    for (std::string& name : names) name.insert(0, folder);
+    return names;
 }
 
 }  // namespace
 
 bool WrittenFiles::State::operator==(const State& other) const {
-    return exists == other.exists && size == other.size && modifiedSeconds == other.modifiedSeconds &&
-           modifiedNanoseconds == other.modifiedNanoseconds && inode == other.inode;
+    return exists == other.exists && size == other.size && modified == other.modified &&
+           identity == other.identity;
 }
 
 WrittenFiles::State WrittenFiles::stateOf(const std::string& path) {
     State state;
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return state;
+    platform::PathInfo info;
+    // Only regular files count: the library never writes through a link.
+    if (!platform::inspectPath(path.c_str(), info) || info.kind != platform::PathKind::regularFile)
+        return state;
+    if (!platform::lastModified(path.c_str(), state.modified)) return state;
     state.exists = true;
-    state.size = status.st_size;
-    state.modifiedSeconds = status.st_mtim.tv_sec;
-    state.modifiedNanoseconds = status.st_mtim.tv_nsec;
-    state.inode = status.st_ino;
+    state.size = info.size;
+    state.identity = info.identity;
     return state;
 }
 
 void WrittenFiles::watchFolder(const std::string& folder) {
     if (std::find(folders_.begin(), folders_.end(), folder) != folders_.end()) return;
     folders_.push_back(folder);
-    for (const std::string& path : filesIn(folder)) before_.emplace(path, stateOf(path));
+    for (const std::string& path : entriesOf(folder)) before_.emplace(path, stateOf(path));
 }
 
 void WrittenFiles::watchPath(const std::string& path) { before_.emplace(path, stateOf(path)); }
@@ -57,7 +52,7 @@ std::vector<std::string> WrittenFiles::changed() const {
     std::set<std::string> candidates;
     for (const auto& entry : before_) candidates.insert(entry.first);
     for (const std::string& folder : folders_)
-        for (const std::string& path : filesIn(folder)) candidates.insert(path);
+        for (const std::string& path : entriesOf(folder)) candidates.insert(path);
 
     std::vector<std::pair<State, std::string>> written;
     for (const std::string& path : candidates) {
@@ -66,11 +61,8 @@ std::vector<std::string> WrittenFiles::changed() const {
         const auto noted = before_.find(path);
         if (noted == before_.end() || !(noted->second == now)) written.emplace_back(now, path);
     }
-    std::stable_sort(written.begin(), written.end(), [](const auto& a, const auto& b) {
-        if (a.first.modifiedSeconds != b.first.modifiedSeconds)
-            return a.first.modifiedSeconds < b.first.modifiedSeconds;
-        return a.first.modifiedNanoseconds < b.first.modifiedNanoseconds;
-    });
+    std::stable_sort(written.begin(), written.end(),
+                     [](const auto& a, const auto& b) { return a.first.modified < b.first.modified; });
     std::vector<std::string> paths;
     for (const auto& entry : written) paths.push_back(entry.second);
     return paths;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace kodra::cli {
 
 class WrittenFiles {
@@ -22,10 +24,9 @@ public:
 private:
     struct State {
         bool exists = false;
-        long long size = 0;
-        long long modifiedSeconds = 0;
-        long long modifiedNanoseconds = 0;
-        unsigned long long inode = 0;
+        std::uint64_t size = 0;
+        platform::Ticks modified = 0;
+        platform::FileIdentity identity{};
         bool operator==(const State& other) const;
     };
     static State stateOf(const std::string& path);

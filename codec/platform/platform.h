@@ -183,6 +183,10 @@ bool removeEmptyFolder(const char* path) noexcept;
 // it does not fit in size bytes or cannot be told.
 bool currentFolder(char* path, std::size_t size) noexcept;
 
+// Calls visit(context, name) with the name of every entry of the folder at path ("." and
+// ".." left out), in no set order. False when the folder cannot be read.
+bool listFolder(const char* path, void (*visit)(void* context, const char* name), void* context) noexcept;
+
 // ---- Time ----------------------------------------------------------------
 
 // A civil date and time, laid out like the system's eight 16-bit fields.
@@ -210,5 +214,9 @@ bool ticksToCivilTime(Ticks ticks, CivilTime& time) noexcept;
 
 // Shifts UTC ticks to the machine's local time under its time-zone rules.
 bool utcTicksToLocal(Ticks utc, Ticks& local) noexcept;
+
+// When what stands at path (a final link itself, not its target) was last modified, in
+// UTC ticks. False when nothing stands there or it cannot be told.
+bool lastModified(const char* path, Ticks& ticks) noexcept;
 
 }  // namespace kodra::platform

@@ -4,8 +4,11 @@ import base64
 import binascii
 import os
 import pathlib
+import pty
+import select
 import subprocess
 import tempfile
+import time
 import unittest
 from email.message import EmailMessage
 
@@ -17,6 +20,50 @@ def run(*args, cwd=None, stdin=b"", env=None):
     """Runs kodra with args; returns the CompletedProcess (stdout/stderr as bytes)."""
     return subprocess.run([BINARY, *map(str, args)], cwd=cwd, input=stdin, capture_output=True,
                           env=env, timeout=60)
+
+
+def converse(args, cwd, script, timeout=30.0):
+    """Runs kodra on a new pseudo-terminal; for each (expected text, reply) waits for the
+    text to appear after the previous match and types the reply. Returns (exit code,
+    everything the terminal showed)."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        try:
+            os.chdir(cwd)
+            os.execv(BINARY, [BINARY, *map(str, args)])
+        finally:
+            os._exit(127)
+    seen = b""
+    position = 0
+    deadline = time.monotonic() + timeout
+    steps = list(script)
+    try:
+        while True:
+            if steps and steps[0][0] in seen[position:]:
+                expected, reply = steps.pop(0)
+                position = seen.index(expected, position) + len(expected)
+                os.write(fd, reply)
+                continue
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                os.kill(pid, 9)
+                raise AssertionError(f"timed out waiting for {steps[:1]}; terminal showed {seen!r}")
+            ready, _, _ = select.select([fd], [], [], remaining)
+            if not ready:
+                continue
+            try:
+                chunk = os.read(fd, 4096)
+            except OSError:  # the child closed the terminal
+                chunk = b""
+            if not chunk:
+                break
+            seen += chunk
+    finally:
+        os.close(fd)
+    _, status = os.waitpid(pid, 0)
+    if steps:
+        raise AssertionError(f"never asked {steps[0][0]!r}; terminal showed {seen!r}")
+    return os.waitstatus_to_exitcode(status), seen
 
 
 def files_under(folder):
@@ -40,8 +87,8 @@ def mime_message(attachments, text="See the attached files.\n"):
 
 
 def uu_section(name, data):
-    """A UUencoded section as the classic uuencode tool writes it."""
-    lines = [f"begin 644 {name}".encode()]
+    """A UUencoded section as the classic uuencode tool writes it; name is text or bytes."""
+    lines = [b"begin 644 " + (name if isinstance(name, bytes) else name.encode())]
     for i in range(0, len(data), 45):
         lines.append(binascii.b2a_uu(data[i:i + 45], backtick=True).rstrip(b"\n"))
     lines += [b"`", b"end"]
@@ -90,5 +137,5 @@ class CliTestCase(unittest.TestCase):
                 self.assertEqual(files_under(self.dir), before, "got files written on bad input")
 
 
-__all__ = ["run", "files_under", "mime_message", "uu_section", "sample_bytes", "CliTestCase",
+__all__ = ["run", "converse", "files_under", "mime_message", "uu_section", "sample_bytes", "CliTestCase",
            "SOURCE_DIR", "base64"]

@@ -109,6 +109,17 @@ class DecodeTest(CliTestCase):
                          [str(folder / "first.png"), str(folder / "second.pdf")])
         self.assertEqual(files_under(self.dir), before)
 
+    def test_list_leaves_out_paths_a_decode_refuses(self):
+        self.write("elsewhere/target.bin", b"target")
+        os.symlink(self.dir / "elsewhere/target.bin", self.dir / "link.bin")
+        os.mkdir(self.dir / "sub.bin")
+        sections = b"".join(uu_section(name, b"x" * 50) for name in ("msg.txt", "link.bin", "sub.bin", "ok.bin"))
+        self.write("msg.txt", sections)
+        result = run("list", "msg.txt", cwd=self.dir)
+        self.assertExit(result, 0, "list")
+        self.assertEqual(result.stdout.decode().splitlines(), [str(self.dir / "ok.bin")])
+        self.assertEqual((self.dir / "elsewhere/target.bin").read_bytes(), b"target")
+
     def test_list_of_plain_text_exits_one(self):
         self.write("plain.txt", b"no attachments\r\n")
         result = run("list", "plain.txt", cwd=self.dir)

@@ -76,6 +76,19 @@ class TextTest(CliTestCase):
                 self.assertExit(result, case["exit"], case["name"])
                 self.assertIn(case["message"], result.stderr.decode())
 
+    def test_temporary_text_is_removed(self):
+        self.write("plain.eml", b"From: a@example.org\r\nSubject: s\r\n\r\nHello\r\n")
+        self.write("empty.eml", b"")
+        temporary = self.dir / "tmp"
+        temporary.mkdir()
+        env = dict(os.environ, TMPDIR=str(temporary))
+        for name, want in (("plain.eml", 0), ("empty.eml", 1)):
+            with self.subTest(name):
+                result = run("text", name, cwd=self.dir, env=env)
+                self.assertExit(result, want, name)
+                left = sorted(str(p.relative_to(temporary)) for p in temporary.rglob("*"))
+                self.assertEqual(left, [], f"got {left} left in the temporary folder")
+
 
 class DateTest(CliTestCase):
     def test_examples(self):

@@ -1,58 +1,10 @@
 """kodra decode asking on a terminal: answers typed into a pseudo-terminal."""
-import os
-import pty
-import select
-import time
 import unittest
 
-from cli_support import BINARY, CliTestCase, run, sample_bytes, uu_section
+from cli_support import CliTestCase, converse, run, sample_bytes, uu_section
 
 DECODE_QUESTION = b"(y)es, (n)o, (c)ancel? "
 YES_NO_QUESTION = b"(y)es, (n)o? "
-
-
-def converse(args, cwd, script, timeout=30.0):
-    """Runs kodra on a new pseudo-terminal; for each (expected text, reply) waits for the
-    text to appear after the previous match and types the reply. Returns (exit code,
-    everything the terminal showed)."""
-    pid, fd = pty.fork()
-    if pid == 0:
-        try:
-            os.chdir(cwd)
-            os.execv(BINARY, [BINARY, *map(str, args)])
-        finally:
-            os._exit(127)
-    seen = b""
-    position = 0
-    deadline = time.monotonic() + timeout
-    steps = list(script)
-    try:
-        while True:
-            if steps and steps[0][0] in seen[position:]:
-                expected, reply = steps.pop(0)
-                position = seen.index(expected, position) + len(expected)
-                os.write(fd, reply)
-                continue
-            remaining = deadline - time.monotonic()
-            if remaining <= 0:
-                os.kill(pid, 9)
-                raise AssertionError(f"timed out waiting for {steps[:1]}; terminal showed {seen!r}")
-            ready, _, _ = select.select([fd], [], [], remaining)
-            if not ready:
-                continue
-            try:
-                chunk = os.read(fd, 4096)
-            except OSError:  # the child closed the terminal
-                chunk = b""
-            if not chunk:
-                break
-            seen += chunk
-    finally:
-        os.close(fd)
-    _, status = os.waitpid(pid, 0)
-    if steps:
-        raise AssertionError(f"never asked {steps[0][0]!r}; terminal showed {seen!r}")
-    return os.waitstatus_to_exitcode(status), seen
 
 
 class PromptTest(CliTestCase):

@@ -1,0 +1,94 @@
+"""Names and text from messages reach the terminal with their control characters shown,
+never obeyed: ESC sequences, BEL, CR and C1 controls are written as \\xNN."""
+import unittest
+
+from cli_support import CliTestCase, converse, run, sample_bytes, uu_section
+
+HOSTILE = b"a\x1b[2J\x07b\rc.txt"
+HOSTILE_SHOWN = b"a\\x1b[2J\\x07b\\x0dc.txt"
+RAW_CONTROLS = (b"\x1b[", b"\x07", b"b\rc", b"\x9b")
+
+
+class TerminalTextTest(CliTestCase):
+    def assertNothingObeyed(self, shown, context):
+        for raw in RAW_CONTROLS:
+            self.assertNotIn(raw, shown, f"{context}: got raw {raw!r} in {shown!r}")
+
+    def test_names_in_list_output_are_shown_escaped(self):
+        cases = [
+            {"name": "escape bell and carriage return", "attachment": HOSTILE, "shown": HOSTILE_SHOWN},
+            {"name": "stray C1 byte", "attachment": b"x\x9b31my.bin", "shown": b"x\\x9b31my.bin"},
+            {"name": "C1 control as UTF-8", "attachment": b"x\xc2\x9b31my.bin", "shown": b"x\\xc2\\x9b31my.bin"},
+            {"name": "delete", "attachment": b"x\x7fy.bin", "shown": b"x\\x7fy.bin"},
+            {"name": "UTF-8 letters stay", "attachment": "café-ü.bin".encode(), "shown": "café-ü.bin".encode()},
+            {"name": "Latin-1 letter stays", "attachment": b"caf\xe9.bin", "shown": b"caf\xe9.bin"},
+        ]
+        for case in cases:
+            with self.subTest(case["name"]):
+                self.write("msg.txt", uu_section(case["attachment"], sample_bytes(60, 1)))
+                result = run("list", "msg.txt", cwd=self.dir)
+                self.assertExit(result, 0, case["name"])
+                want = str(self.dir).encode() + b"/" + case["shown"] + b"\n"
+                self.assertEqual(result.stdout, want, f"got {result.stdout!r}, want {want!r}")
+
+    def test_decode_output_lines_are_escaped(self):
+        data = sample_bytes(90, 2)
+        self.write("msg.txt", uu_section(HOSTILE, data))
+        result = run("decode", "-y", "msg.txt", cwd=self.dir)
+        self.assertExit(result, 0, "decode -y")
+        self.assertNothingObeyed(result.stdout, "decode -y")
+        self.assertIn(HOSTILE_SHOWN, result.stdout)
+        # The file itself keeps its name; only what is shown changes.
+        self.assertEqual((self.dir / HOSTILE.decode()).read_bytes(), data)
+        result = run("decode", "-C", "out", "msg.txt", cwd=self.dir)
+        self.assertExit(result, 0, "decode -C")
+        self.assertEqual(result.stdout, str(self.dir / "out/a_[2J_b_c.txt").encode() + b"\n")
+
+    def test_error_messages_are_escaped(self):
+        cases = [
+            {"name": "missing input", "args": ["decode", "-y", HOSTILE.decode()]},
+            {"name": "missing source", "args": ["encode", HOSTILE.decode()]},
+            {"name": "bad type", "args": ["buffer", "encode", "-t", HOSTILE.decode()]},
+            {"name": "no date", "args": ["date", HOSTILE.decode()]},
+        ]
+        for case in cases:
+            with self.subTest(case["name"]):
+                result = run(*case["args"], cwd=self.dir)
+                self.assertNotEqual(result.returncode, 0, case["name"])
+                self.assertNothingObeyed(result.stderr, case["name"])
+                self.assertIn(HOSTILE_SHOWN, result.stderr, f"got {result.stderr!r}")
+
+    def test_header_values_are_escaped(self):
+        self.write("msg.eml", b"From: ada@example.org\r\n"
+                              b"Subject: =?iso-8859-1?q?hi=1B=5B2J=07there=0Dx?=\r\n\r\nBody\r\n")
+        result = run("headers", "msg.eml", cwd=self.dir)
+        self.assertExit(result, 0, "headers")
+        self.assertNothingObeyed(result.stdout, "headers")
+        self.assertIn(b"hi\\x1b[2J\\x07there\\x0dx", result.stdout)
+
+    def test_prompts_show_names_escaped(self):
+        self.write("msg.txt", uu_section(HOSTILE, sample_bytes(90, 3)))
+        code, seen = converse(["decode", "msg.txt"], self.dir, [
+            (b"Decode file ", b""),
+            (b"(y)es, (n)o, (c)ancel? ", b"c\n"),
+        ])
+        self.assertEqual(code, 1, f"got exit {code}, want 1 (declined); terminal: {seen!r}")
+        self.assertIn(HOSTILE_SHOWN, seen)
+        self.assertNothingObeyed(seen, "prompt")
+
+    def test_text_on_a_terminal_is_escaped_and_piped_text_is_not(self):
+        body = "Hello\x1b[2J\x07 wörld\r\nline two\tend\rover\r\n".encode()
+        self.write("msg.eml", b"From: a@example.org\r\nSubject: s\r\n\r\n" + body)
+        code, seen = converse(["text", "msg.eml"], self.dir, [])
+        self.assertEqual(code, 0, f"got exit {code}; terminal: {seen!r}")
+        self.assertNothingObeyed(seen, "text on a terminal")
+        self.assertNotIn(b"end\rover", seen)
+        self.assertIn("Hello\\x1b[2J\\x07 wörld".encode(), seen)
+        self.assertIn(b"line two\tend\\x0dover", seen)
+        piped = run("text", "msg.eml", cwd=self.dir)
+        self.assertExit(piped, 0, "text piped")
+        self.assertIn(b"Hello\x1b[2J\x07 w", piped.stdout, "got piped text changed")
+
+
+if __name__ == "__main__":
+    unittest.main()
