@@ -1,5 +1,6 @@
 #include "frame/name_list.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -13,7 +14,8 @@ bool NameList::resizeBlock(int newCapacity) noexcept {
     std::unique_ptr<char[]> grown(new (std::nothrow) char[static_cast<std::size_t>(newCapacity)]());
     if (!grown) return false;
     if (block_) {
-        const int keep = used_ + 2 < newCapacity ? used_ + 2 : newCapacity;
+        // The texts and the list's closing NUL; never more than the old block holds.
+        const int keep = std::min({used_ + 1, capacity_, newCapacity});
         std::memcpy(grown.get(), block_.get(), static_cast<std::size_t>(keep));
     }
     block_ = std::move(grown);
