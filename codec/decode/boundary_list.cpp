@@ -9,66 +9,98 @@
 namespace kodra {
 namespace {
 
-// Up to this many boundaries a plain search per boundary is fastest.
-constexpr std::size_t kPlainSearchLimit = 16;
 constexpr std::uint64_t kHashBase = 1099511628211ull;
 
-std::uint64_t hashOf(const char* text, std::size_t length) noexcept {
+// The hash of a text, built one character at a time so that a line's prefixes come
+// with theirs.
+std::uint64_t extend(std::uint64_t hash, char c) noexcept { return hash * kHashBase + static_cast<unsigned char>(c); }
+
+std::uint64_t hashOf(const std::string& text) noexcept {
     std::uint64_t hash = 0;
-    for (std::size_t i = 0; i < length; ++i) hash = hash * kHashBase + static_cast<unsigned char>(text[i]);
-    return hash ^ length;
+    for (const char c : text) hash = extend(hash, c);
+    return hash;
 }
 
 }  // namespace
 
+std::size_t BoundaryList::find(const std::string& delimiter, std::uint64_t hash) const noexcept {
+    const auto candidates = byHash_.equal_range(hash);
+    for (auto hit = candidates.first; hit != candidates.second; ++hit)
+        if (entries_[hit->second].delimiter == delimiter) return hit->second;
+    return entries_.size();
+}
+
+void BoundaryList::forget(std::size_t index) noexcept {
+    Entry& entry = entries_[index];
+    const auto candidates = byHash_.equal_range(entry.hash);
+    for (auto hit = candidates.first; hit != candidates.second; ++hit) {
+        if (hit->second == index) {
+            byHash_.erase(hit);
+            break;
+        }
+    }
+    --perLength_[entry.delimiter.size()];
+}
+
 void BoundaryList::add(const char* text) noexcept {
     if (!text || !*text) return;
+    // Out of memory, the boundary is simply missing, as a full list would leave it; every
+    // step that may fail comes before the list changes, or is undone.
     try {
-        // Kept as the delimiter "--" + boundary, which is what a boundary line holds.
-        std::string boundary = "--" + std::string(text, std::min(std::strlen(text), kMaxBoundary));
-        if (!seen_.insert(boundary).second) return;
-        const std::size_t index = distinct_.size();
-        distinct_.push_back(boundary);
-        if (std::find(lengths_.begin(), lengths_.end(), boundary.size()) == lengths_.end())
-            lengths_.push_back(boundary.size());
-        byHash_.emplace(hashOf(boundary.data(), boundary.size()), index);
+        // Kept as the delimiter "--" + boundary, which is what a boundary line begins with.
+        std::string delimiter = "--" + std::string(text, std::min(std::strlen(text), kMaxBoundary));
+        const std::uint64_t hash = hashOf(delimiter);
+        std::size_t index = find(delimiter, hash);
+        if (index < entries_.size()) {
+            entries_[index].declared = ++clock_;
+            return;
+        }
+        if (entries_.size() < kMaxRemembered) {
+            index = entries_.size();
+            entries_.emplace_back();
+            try {
+                byHash_.emplace(hash, index);
+            } catch (const std::bad_alloc&) {
+                entries_.pop_back();
+                return;
+            }
+        } else {
+            // The least recently declared gives its place.
+            index = 0;
+            for (std::size_t i = 1; i < entries_.size(); ++i)
+                if (entries_[i].declared < entries_[index].declared) index = i;
+            byHash_.emplace(hash, index);
+            forget(index);  // should the hashes be equal, either of the two nodes may go
+        }
+        ++perLength_[delimiter.size()];
+        Entry& entry = entries_[index];
+        entry.delimiter = std::move(delimiter);
+        entry.hash = hash;
+        entry.declared = ++clock_;
     } catch (const std::bad_alloc&) {
-        // Out of memory: the boundary is simply missing, as a full list would leave it.
     }
 }
 
-bool BoundaryList::containsAny(const char* line, std::size_t length) const noexcept {
-    if (distinct_.size() <= kPlainSearchLimit) {
-        for (const std::string& boundary : distinct_)
-            if (std::strstr(line, boundary.c_str())) return true;
-        return false;
-    }
-    for (const std::size_t width : lengths_) {
-        if (width > length) continue;
-        std::uint64_t power = 1;  // kHashBase^(width - 1)
-        for (std::size_t i = 1; i < width; ++i) power *= kHashBase;
-        std::uint64_t rolling = 0;
-        for (std::size_t i = 0; i < width; ++i) rolling = rolling * kHashBase + static_cast<unsigned char>(line[i]);
-        for (std::size_t start = 0;; ++start) {
-            const auto candidates = byHash_.equal_range(rolling ^ width);
-            for (auto hit = candidates.first; hit != candidates.second; ++hit) {
-                const std::string& boundary = distinct_[hit->second];
-                if (boundary.size() == width && std::memcmp(line + start, boundary.data(), width) == 0)
-                    return true;
-            }
-            if (start + width >= length) break;
-            rolling = (rolling - static_cast<unsigned char>(line[start]) * power) * kHashBase +
-                      static_cast<unsigned char>(line[start + width]);
+bool BoundaryList::startsWithListed(const char* line) const noexcept {
+    std::uint64_t hash = 0;
+    for (std::size_t length = 1; length <= kMaxDelimiter && line[length - 1] != '\0'; ++length) {
+        hash = extend(hash, line[length - 1]);
+        if (perLength_[length] == 0) continue;
+        const auto candidates = byHash_.equal_range(hash);
+        for (auto hit = candidates.first; hit != candidates.second; ++hit) {
+            const std::string& delimiter = entries_[hit->second].delimiter;
+            if (delimiter.size() == length && std::memcmp(line, delimiter.data(), length) == 0) return true;
         }
     }
     return false;
 }
 
 bool BoundaryList::matches(const char* line) const noexcept {
-    if (distinct_.empty()) return false;
-    // The separator shapes hold whatever the boundary; test them once.
-    if (isBoundaryLine("", line, 0)) return true;
-    return containsAny(line, std::strlen(line));
+    if (entries_.empty()) return false;
+    // Data lines never begin with "--": for them the boundaries are not even looked at.
+    if (line[0] == '-' && line[1] == '-' && startsWithListed(line)) return true;
+    // The separator shapes hold whatever the boundary.
+    return isBoundaryLine("", line, 0) != 0;
 }
 
 }  // namespace kodra

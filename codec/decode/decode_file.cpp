@@ -239,10 +239,10 @@ Decoder::Start Decoder::startOutput() noexcept {
         }
     }
     if (listing_) {
-        // What the decode would do with this path, without creating it: a path it would
-        // refuse (a link, a folder, the input) is not listed.
-        if (platform::isReplaceableOutput(outputPath.c_str(), inputIdentified_ ? &inputIdentity_ : nullptr))
-            listing_->add(outputPath.c_str());
+        // One entry for every section that takes a name from a mode-1 list, in order, even
+        // when its default path would be refused (a link, a folder, the input): a caller
+        // pairs the entries with the sections one to one.
+        listing_->add(outputPath.c_str());
         output_.skip();
     } else if (!overwrite) {
         output_.skip();

@@ -25,9 +25,11 @@ int decodeFile(const char* path, const char* names, int mode) noexcept;
 // folder gives the bare name made safe.
 std::string outputPathFor(const char* inputPath, const char* name);
 
-// Lists in the library's decode name list the paths of the files a silent decode of
-// path writes, by running that decode without writing. Returns their number, or 0 when
-// the file cannot be opened (the list then keeps what it held).
+// Lists in the library's decode name list, by running a silent decode of path without
+// writing, the default output path of every section that decode names, in order: one
+// entry per name a mode-1 decode takes from its list, also where the default path would
+// be refused (a link, a folder, the input). Returns their number, or 0 when the file
+// cannot be opened (the list then keeps what it held). Linear in the sections.
 int listFilesToDecode(const char* path) noexcept;
 
 // Copies entry index of the decode name list into buffer; 1, or 0 when there is none.

@@ -12,8 +12,10 @@ void makeSafeFileName(char* path) noexcept;
 
 // Reduces a file name taken from message content ("begin" lines, name= and filename=
 // parameters, BinHex headers) to what follows its last "\" or "/", in place, so that it
-// can never reach outside the output folder. "." and ".." become "_" and "_.".
-// Returns false when nothing is left.
+// can never reach outside the output folder; ";" (the separator of DecodeFile's name
+// list) and control characters (codes below 0x20 and 0x7F) become "_", so that a listed
+// name round-trips through that list and never drives a terminal. "." and ".." become
+// "_" and "_.". Returns false when nothing is left.
 bool reduceToContentFileName(char* name) noexcept;
 
 // Lets the user choose another output path in the save-file chooser; path is a buffer

@@ -3,12 +3,15 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace kodra {
 
 // Texts stand back to back, each followed by a NUL, and the list ends with one
 // more NUL. Texts handed out point into the block and stay valid until the next
-// add, reset or release. The block grows in 1024-byte steps and is zero-filled.
+// add, reset or release. The block is a whole number of 1024-byte steps, at least
+// doubling when it grows (so that n adds cost O(n) copying), and is zero-filled; an
+// index of where each text starts makes getAt constant time.
 class NameList {
 public:
     static constexpr int kStep = 1024;
@@ -39,6 +42,7 @@ private:
     bool resizeBlock(int newCapacity) noexcept;
 
     std::unique_ptr<char[]> block_;
+    std::vector<int> starts_;  // offset of each text in block_
     int used_ = 0;
     int capacity_ = 0;
     int count_ = 0;

@@ -129,8 +129,11 @@ KODRA_API int KODRA_CALL DecodeBuffer(const char *input, char *output, int lengt
  */
 KODRA_API int KODRA_CALL DecodeFile(const char *path, const char *names, int mode);
 
-/* Lists the paths of the files that decoding path would write; returns how many (0 also
- * when the file cannot be opened, the earlier list then being kept). */
+/* Lists, in order, the default output path of every section that decoding path names:
+ * entry i is the section that takes name i of a mode-1 list, even where the default path
+ * would be refused (a link, a folder, the input itself). Names from the content never
+ * hold ";" or control characters. Returns how many (0 also when the file cannot be
+ * opened, the earlier list then being kept). */
 KODRA_API int KODRA_CALL GetNumFilesToDecode(const char *path);
 
 /* Copies entry index of that list, NUL included, into buffer (1024 bytes). Returns 1, or

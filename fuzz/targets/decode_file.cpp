@@ -1,6 +1,8 @@
 // DecodeFile in silent mode after GetNumFilesToDecode, on a file in a private folder: no
 // question may be asked, nothing may appear outside the folder, and every name is a plain
-// file name in it; and the files the decode wrote must be exactly those the pre-scan listed.
+// file name in it; the files the decode wrote must be exactly those the pre-scan listed, and
+// no listed name may hold ";" or a control character; and a mode-1 decode given one fresh
+// name per listed entry must create exactly those.
 #include "fuzz_support.h"
 
 #include <cstring>
@@ -21,6 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(GetEncodedFile(entry, i) == 1, "GetEncodedFile lost a listed entry");
         const std::filesystem::path path(entry);
         check(path.parent_path() == sandbox.folder(), "pre-scan listed a path outside the folder:", entry);
+        // A listed name must round-trip through a ";"-separated mode-1 list and never drive
+        // a terminal.
+        for (const char* c = entry; *c; ++c)
+            check(*c != ';' && static_cast<unsigned char>(*c) >= 0x20 && *c != 0x7F,
+                  "pre-scan listed a name with \";\" or a control character:", entry);
         predicted.insert(path.filename().string());
     }
     check(GetEncodedFile(entry, listed) == 0, "GetEncodedFile gave an entry past the count");
@@ -41,5 +48,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& name : predicted)
         check(written.count(name) == 1, "pre-scan listed a file DecodeFile did not write:", name);
     if (result != 0) check(!written.empty(), "DecodeFile reported a section but wrote no file");
+
+    // Mode 1 takes one name per listed entry, in order: given as many fresh names as the
+    // pre-scan listed, it creates each of them and nothing else.
+    if (listed > 0) {
+        std::error_code error;
+        for (const std::string& name : written) std::filesystem::remove(sandbox.folder() / name, error);
+        std::string names;
+        std::set<std::string> fresh;
+        for (int i = 0; i < listed; ++i) {
+            const std::string name = "kodra-given-" + std::to_string(i);
+            names += (i ? ";" : "") + sandbox.file(name.c_str());
+            fresh.insert(name);
+        }
+        names += ";" + sandbox.file("kodra-given-spare");  // taken only by a section not listed
+        DecodeFile(input.c_str(), names.c_str(), 1);
+        check(QuietInterface::questions() == 0, "DecodeFile asked a question in mode 1");
+        sandbox.checkNothingOutside();
+        std::set<std::string> given = sandbox.names();
+        check(given.erase("message.txt") == 1, "DecodeFile removed its input in mode 1");
+        check(given == fresh, "mode 1 did not create exactly one given name per listed entry");
+    }
     return 0;
 }

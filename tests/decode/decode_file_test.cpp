@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -412,6 +413,57 @@ TEST(PreScan, ListsTheOutputsInOrder) {
     // A file that cannot be opened leaves the list as it was.
     EXPECT_EQ(GetNumFilesToDecode(folder.file("absent").c_str()), 0);
     EXPECT_EQ(GetEncodedFile(buffer, 1), 1);
+}
+
+// A mode-1 decode takes one name from its list for every section the pre-scan lists, in
+// the same order, also where the default output would be refused: a caller can pair them.
+TEST(PreScan, ListsOneEntryPerSectionThatTakesAName) {
+    struct Section {
+        const char* name;         // in the message
+        const char* standing;     // what stands at its default path: "", "dir", "link"
+        std::string data;
+    };
+    const std::vector<Section> sections = {
+        {"first.bin", "", binaryPayload(300, 11)},
+        {"msg.txt", "", binaryPayload(310, 12)},  // the input itself
+        {"dir.bin", "dir", binaryPayload(320, 13)},
+#ifndef _WIN32
+        {"link.bin", "link", binaryPayload(330, 14)},
+#endif
+        {"a;b.bin", "", binaryPayload(340, 15)},
+        {"last.bin", "", binaryPayload(350, 16)},
+    };
+    TempFolder folder;
+    std::string message = "Subject: x\r\n\r\n";
+    for (const Section& section : sections) message += uuSection(section.name, section.data) + "\r\n";
+    writeFile(folder.file("msg.txt"), message);
+    writeFile(folder.file("victim"), "keep");
+    for (const Section& section : sections) {
+        if (std::string(section.standing) == "dir") fs::create_directory(folder.file(section.name));
+#ifndef _WIN32
+        if (std::string(section.standing) == "link") fs::create_symlink(folder.file("victim"), folder.file(section.name));
+#endif
+    }
+
+    const int listed = GetNumFilesToDecode(folder.file("msg.txt").c_str());
+    ASSERT_EQ(listed, static_cast<int>(sections.size())) << "got " << listed << " entries, want one per section";
+    std::string names;
+    for (int i = 0; i < listed; ++i) {
+        char entry[1024];
+        ASSERT_EQ(GetEncodedFile(entry, i), 1) << "entry " << i;
+        std::string want = folder.file(sections[static_cast<std::size_t>(i)].name);
+        std::replace(want.end() - static_cast<std::ptrdiff_t>(std::strlen(sections[static_cast<std::size_t>(i)].name)),
+                     want.end(), ';', '_');
+        EXPECT_EQ(std::string(entry), want) << "entry " << i;
+        names += (i ? ";" : "") + folder.file("out" + std::to_string(i));
+    }
+
+    EXPECT_EQ(DecodeFile(folder.file("msg.txt").c_str(), names.c_str(), 1), KODRA_UUENCODE);
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        EXPECT_TRUE(sameBytes(readFile(folder.file("out" + std::to_string(i))), sections[i].data))
+            << "out" << i << " should hold section " << sections[i].name;
+    EXPECT_TRUE(sameBytes(readFile(folder.file("victim")), "keep"));
+    EXPECT_TRUE(sameBytes(readFile(folder.file("msg.txt")), message));
 }
 
 TEST(PreScan, BeginNameKeepsItsBlanks) {

@@ -99,15 +99,73 @@ TEST(Scanner, QuotedBoundaryIsListed) {
     EXPECT_FALSE(boundaries.matches("plain text"));
 }
 
-TEST(BoundaryList, ManyBoundariesMatchLikeFew) {
+// A line is a boundary line when it begins with "--" and a listed boundary, or has a
+// separator shape; the boundary anywhere else in a line no longer counts.
+TEST(BoundaryList, MatchesDelimitersAtTheStartOfALine) {
     BoundaryList boundaries;
-    for (int i = 0; i < 1000; ++i) boundaries.add(("=_part_" + std::to_string(i) + "_=").c_str());
-    boundaries.add("=_part_5_=");  // listed already
-    EXPECT_EQ(boundaries.size(), 1000u);
-    EXPECT_TRUE(boundaries.matches("--=_part_999_="));
-    EXPECT_TRUE(boundaries.matches("x--=_part_0_=--"));
-    EXPECT_FALSE(boundaries.matches("--=_part_1000_="));
-    EXPECT_FALSE(boundaries.matches(""));
+    for (int i = 0; i < 40; ++i) boundaries.add(("=_part_" + std::to_string(i) + "_=").c_str());
+    boundaries.add("b");
+    boundaries.add(std::string(300, 'L').c_str());  // kept to kMaxBoundary characters
+    struct Case {
+        const char* name;
+        std::string line;
+        bool want;
+    };
+    const Case cases[] = {
+        {"delimiter", "--=_part_39_=", true},
+        {"close delimiter", "--=_part_0_=--", true},
+        {"delimiter and blanks", "--=_part_7_=  ", true},
+        {"one-character boundary", "--b", true},
+        {"one-character boundary prefix", "--bx", true},
+        {"long boundary, cut", "--" + std::string(128, 'L'), true},
+        {"long boundary, whole", "--" + std::string(300, 'L'), true},
+        {"long boundary, one short", "--" + std::string(127, 'L'), false},
+        {"unlisted", "--=_part_40_=", false},
+        {"listed prefix of unlisted", "--=_part_3", false},
+        {"inside a line", "x--=_part_0_=--", false},
+        {"after blanks", "  --=_part_0_=", false},
+        {"one dash", "-=_part_0_=", false},
+        {"Base64 data", "QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo=", false},
+        {"empty", "", false},
+        {"separator shape with dashes", "------=_NextPart_000_0001", true},
+        {"separator shape with equals", "x===------=======", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(boundaries.matches(c.line.c_str()), c.want) << c.name << ": got " << !c.want << ", want " << c.want;
+    EXPECT_FALSE(BoundaryList().matches("--b")) << "an empty list matches nothing";
+}
+
+// Only the most recently declared boundaries are kept: memory stays bounded whatever a
+// file declares, and a boundary declared again is kept as if new.
+TEST(BoundaryList, KeepsTheMostRecentlyDeclared) {
+    constexpr int kCap = static_cast<int>(BoundaryList::kMaxRemembered);
+    auto boundary = [](int i) { return "=_" + std::string(static_cast<std::size_t>(i % 90), 'x') + std::to_string(i); };
+    BoundaryList boundaries;
+    boundaries.add("outer");
+    for (int i = 0; i < 100000; ++i) {
+        boundaries.add(boundary(i).c_str());
+        if (i % 100 == 0) boundaries.add("outer");  // declared again now and then
+    }
+    EXPECT_EQ(boundaries.size(), BoundaryList::kMaxRemembered) << "got " << boundaries.size() << " remembered";
+    struct Case {
+        const char* name;
+        std::string line;
+        bool want;
+    };
+    const Case cases[] = {
+        {"last declared", "--" + boundary(99999), true},
+        {"oldest still kept", "--" + boundary(100000 - (kCap - 1)), true},
+        {"just forgotten", "--" + boundary(100000 - kCap), false},
+        {"long forgotten", "--" + boundary(0), false},
+        {"declared again", "--outer--", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(boundaries.matches(c.line.c_str()), c.want) << c.name << ": got " << !c.want << ", want " << c.want;
+
+    BoundaryList repeated;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 10; ++i) repeated.add(boundary(i).c_str());
+    EXPECT_EQ(repeated.size(), 10u) << "a boundary listed already adds nothing";
 }
 
 }  // namespace

@@ -50,12 +50,21 @@ TEST(ReduceToContentFileName, KeepsOnlyTheLastComponent) {
         {"dot dot", "x/..", "_.", true},
         {"ends in separator", "dir/", "", false},
         {"empty", "", "", false},
+        {"semicolon, the name-list separator", "a;b.txt", "a_b.txt", true},
+        {"semicolon after a path", "x/;;", "__", true},
+        {"escape sequence", "\x1b[31mred\x1b[0m.txt", "_[31mred_[0m.txt", true},
+        {"bell, backspace, tab", "a\a\b\tb.bin", "a___b.bin", true},
+        {"carriage return and line feed", "fake\r\nname.bin", "fake__name.bin", true},
+        {"delete", "a\x7f.bin", "a_.bin", true},
+        {"first and last control codes", "\x01\x1f", "__", true},
+        {"blank and bytes above 127 stay", "r\xc3\xa9sum\xc3\xa9 1.pdf", "r\xc3\xa9sum\xc3\xa9 1.pdf", true},
+        {"control dot dot is no parent", "\x01..", "_..", true},
     };
     for (const Case& c : cases) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%s", c.input);
         EXPECT_EQ(reduceToContentFileName(buffer), c.kept) << c.name;
-        EXPECT_STREQ(buffer, c.want) << c.name;
+        EXPECT_STREQ(buffer, c.want) << c.name << ": got \"" << buffer << "\", want \"" << c.want << "\"";
     }
 }
 

@@ -59,6 +59,51 @@ TEST(NameList, TextLongerThanOneStepGrowsByAsManyStepsAsNeeded) {
     EXPECT_STREQ(list.getAt(2), "after");
 }
 
+// Growth is counted, not timed: the block must at least double when it grows, so that
+// n texts are copied O(n) bytes in all, and every entry is found directly by its index.
+TEST(NameList, GrowsGeometrically) {
+    struct Case {
+        const char* name;
+        int texts;
+        std::size_t length;
+        int maxGrowths;  // log2 of the final block in steps, and one
+    };
+    const Case cases[] = {
+        {"ten thousand paths", 10000, 60, 11},
+        {"hundred thousand short names", 100000, 8, 11},
+        {"few long texts", 50, 5000, 9},
+    };
+    for (const Case& c : cases) {
+        NameList list;
+        int growths = 0;
+        int smallGrowths = 0;  // growths to less than twice the block
+        long long copied = 0;  // bytes a growth copies: the block in use before it
+        int capacity = list.capacity();
+        for (int i = 0; i < c.texts; ++i) {
+            std::string text = std::to_string(i);
+            text.resize(c.length, 'x');
+            ASSERT_EQ(list.add(text.c_str()), 1) << c.name << ", text " << i;
+            if (list.capacity() != capacity) {
+                ++growths;
+                copied += capacity;
+                if (list.capacity() < 2 * capacity) ++smallGrowths;
+                capacity = list.capacity();
+            }
+        }
+        const long long stored = static_cast<long long>(c.texts) * static_cast<long long>(c.length + 1);
+        EXPECT_EQ(smallGrowths, 0) << c.name << ": got " << smallGrowths << " growths to less than double";
+        EXPECT_LE(growths, c.maxGrowths) << c.name << ": got " << growths << " growths";
+        EXPECT_LE(copied, 2 * stored + NameList::kStep) << c.name << ": got " << copied << " bytes copied";
+        EXPECT_EQ(list.capacity() % NameList::kStep, 0) << c.name;
+        for (const int index : {0, c.texts / 2, c.texts - 1}) {
+            std::string want = std::to_string(index);
+            want.resize(c.length, 'x');
+            EXPECT_EQ(list.getAt(index), want) << c.name << ", index " << index;
+        }
+        EXPECT_EQ(list.getAt(c.texts), nullptr) << c.name;
+    }
+}
+
 TEST(NameList, ResetEmptiesAndShrinks) {
     NameList list;
     for (int i = 0; i < 500; ++i) list.add("some text");
