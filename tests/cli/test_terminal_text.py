@@ -1,11 +1,16 @@
 """Names and text from messages reach the terminal with their control characters shown,
-never obeyed: ESC sequences, BEL, CR and C1 controls are written as \\xNN."""
+never obeyed: ESC sequences, BEL, CR and C1 controls are written as \\xNN. The library
+already turns C0 controls in attachment names into "_"; what remains (C1 bytes, folder
+names given by the user, header values, message text) is escaped by the command."""
 import unittest
 
 from cli_support import CliTestCase, converse, run, sample_bytes, uu_section
 
 HOSTILE = b"a\x1b[2J\x07b\rc.txt"
 HOSTILE_SHOWN = b"a\\x1b[2J\\x07b\\x0dc.txt"
+HOSTILE_CLEANED = b"a_[2J_b_c.txt"
+HOSTILE_FOLDER = "in\x1b[2J\x07"
+HOSTILE_FOLDER_SHOWN = b"in\\x1b[2J\\x07"
 RAW_CONTROLS = (b"\x1b[", b"\x07", b"b\rc", b"\x9b")
 
 
@@ -16,10 +21,10 @@ class TerminalTextTest(CliTestCase):
 
     def test_names_in_list_output_are_shown_escaped(self):
         cases = [
-            {"name": "escape bell and carriage return", "attachment": HOSTILE, "shown": HOSTILE_SHOWN},
+            {"name": "escape bell and carriage return", "attachment": HOSTILE, "shown": HOSTILE_CLEANED},
             {"name": "stray C1 byte", "attachment": b"x\x9b31my.bin", "shown": b"x\\x9b31my.bin"},
             {"name": "C1 control as UTF-8", "attachment": b"x\xc2\x9b31my.bin", "shown": b"x\\xc2\\x9b31my.bin"},
-            {"name": "delete", "attachment": b"x\x7fy.bin", "shown": b"x\\x7fy.bin"},
+            {"name": "delete", "attachment": b"x\x7fy.bin", "shown": b"x_y.bin"},
             {"name": "UTF-8 letters stay", "attachment": "café-ü.bin".encode(), "shown": "café-ü.bin".encode()},
             {"name": "Latin-1 letter stays", "attachment": b"caf\xe9.bin", "shown": b"caf\xe9.bin"},
         ]
@@ -37,9 +42,8 @@ class TerminalTextTest(CliTestCase):
         result = run("decode", "-y", "msg.txt", cwd=self.dir)
         self.assertExit(result, 0, "decode -y")
         self.assertNothingObeyed(result.stdout, "decode -y")
-        self.assertIn(HOSTILE_SHOWN, result.stdout)
-        # The file itself keeps its name; only what is shown changes.
-        self.assertEqual((self.dir / HOSTILE.decode()).read_bytes(), data)
+        self.assertIn(HOSTILE_CLEANED, result.stdout)
+        self.assertEqual((self.dir / HOSTILE_CLEANED.decode()).read_bytes(), data)
         result = run("decode", "-C", "out", "msg.txt", cwd=self.dir)
         self.assertExit(result, 0, "decode -C")
         self.assertEqual(result.stdout, str(self.dir / "out/a_[2J_b_c.txt").encode() + b"\n")
@@ -67,13 +71,16 @@ class TerminalTextTest(CliTestCase):
         self.assertIn(b"hi\\x1b[2J\\x07there\\x0dx", result.stdout)
 
     def test_prompts_show_names_escaped(self):
-        self.write("msg.txt", uu_section(HOSTILE, sample_bytes(90, 3)))
-        code, seen = converse(["decode", "msg.txt"], self.dir, [
+        # The prompt shows the output's path: the folder's controls are the command's to escape.
+        folder = self.dir / HOSTILE_FOLDER
+        folder.mkdir()
+        (folder / "msg.txt").write_bytes(uu_section(HOSTILE, sample_bytes(90, 3)))
+        code, seen = converse(["decode", "msg.txt"], folder, [
             (b"Decode file ", b""),
             (b"(y)es, (n)o, (c)ancel? ", b"c\n"),
         ])
         self.assertEqual(code, 1, f"got exit {code}, want 1 (declined); terminal: {seen!r}")
-        self.assertIn(HOSTILE_SHOWN, seen)
+        self.assertIn(HOSTILE_FOLDER_SHOWN + b"/" + HOSTILE_CLEANED, seen)
         self.assertNothingObeyed(seen, "prompt")
 
     def test_text_on_a_terminal_is_escaped_and_piped_text_is_not(self):
