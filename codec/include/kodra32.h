@@ -229,14 +229,18 @@ KODRA_API int KODRA_CALL GetMessageHeaderField(const char *path, char *buffer, i
                                                unsigned int selector);
 
 /*
- * Writes the readable text of the message at messagePath to targetPath (a bare name goes
- * beside the message): the body of a plain message, decoded when its transfer encoding is
- * quoted-printable or Base64, or the first part of a multipart message (the bodies of its
- * sub-parts when it is multipart itself) followed by the body of an HTML second part.
- * Returns 5 when a plain body was copied, DecodeFile's result for a multipart message,
- * 2 when the message itself is Base64 encoded, and 0 when no text was found or a file
- * could not be read, made or copied. Works through a temporary file beside the target
- * ("54sfh$42.1", or a numbered variant when that name is taken), always removed again.
+ * Writes the readable text of the message at messagePath to targetPath, taken literally
+ * (a bare name goes beside the message; ";" is part of the name): the body of a plain
+ * message, decoded when its transfer encoding is quoted-printable or Base64, or the first
+ * part of a multipart message (the bodies of its sub-parts when it is multipart itself)
+ * followed by the body of an HTML second part. Returns 5 when a plain body was copied,
+ * DecodeFile's result for a multipart message, 2 when the message itself is Base64
+ * encoded, and 0 when no text was found, the target is the message itself under any name
+ * (nothing is then written) or no regular file, or a file could not be read, made or
+ * copied. A boundary line begins with "--" and the boundary; the first 1024 distinct
+ * boundaries are remembered. Works through a temporary file beside the target
+ * ("54sfh$42.1", or a numbered variant when that name is taken), used only through its
+ * own handle and always removed again.
  */
 KODRA_API int KODRA_CALL GetMessageText(const char *messagePath, const char *targetPath);
 
