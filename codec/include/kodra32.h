@@ -217,11 +217,13 @@ KODRA_API int KODRA_CALL ConcatenateRelated(int deleteFlag, char *firstPath);
  * Message headers. GetMessageInfo fills record (all fields null first) with library-owned
  * copies of the first From, To, Subject, Date, CC, Reply-to and Organization values
  * (unfolded, encoded words decoded), the delivery lines before them (headerBlock) and the
- * receiving time after the first ";" among those lines; 1, or 0 when the file cannot be
- * read. Release the strings with FreeMessageInfo (harmless on an all-null record).
+ * receiving time after the first ";" among those lines, each cut to 1 MiB (1048576
+ * characters); 1, or 0 when the file cannot be read. Release the strings with
+ * FreeMessageInfo (harmless on an all-null record).
  * GetMessageHeaderField copies field `selector` (0 to 8, record order) into buffer,
  * cut to length - 1 characters; 0 when length < 2 or the file cannot be read, else 1
- * (an absent field or unknown selector gives an empty text).
+ * (an absent field or unknown selector gives an empty text). Both read the header as a
+ * stream: memory does not grow with a field's length beyond what they return.
  */
 KODRA_API int KODRA_CALL GetMessageInfo(const char *path, MessageInfoRecord *record);
 KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord *record);
