@@ -98,6 +98,10 @@ public:
     // would write is added to it instead.
     Decoder(const char* path, const char* names, int mode, NameList* listing = nullptr) noexcept
         : path_(path), names_(names ? names : ""), mode_(listing ? kSilent : mode), listing_(listing) {}
+    // A silent decode of an open stream into one literal target.
+    Decoder(StdioFile input, const char* target, platform::ProtectedFiles refused) noexcept
+        : path_(target), names_(target), mode_(kSilent), listing_(nullptr), givenInput_(std::move(input)),
+          refused_(refused), literalTarget_(true) {}
 
     int run() noexcept;
 
@@ -122,6 +126,9 @@ private:
     const char* names_;
     int mode_;
     NameList* listing_;
+    FilePtr givenInput_;
+    platform::ProtectedFiles refused_{};
+    bool literalTarget_ = false;
 
     std::unique_ptr<char[]> line_, decoded_, lower_, name_;
     StreamBuffer inputBuffer_;  // before input_: it outlives the stream
@@ -190,7 +197,9 @@ bool Decoder::chooseOtherPath(std::string& outputPath) noexcept {
 // chooser, until the user picks one that can or cancels (stopped_ is then set).
 FilePtr Decoder::createWithRetry(std::string& outputPath) noexcept {
     for (;;) {
-        FilePtr file(platform::openOutputFile(outputPath.c_str(), inputIdentified_ ? &inputIdentity_ : nullptr));
+        FilePtr file(literalTarget_
+                         ? platform::openOutput(outputPath.c_str(), platform::OutputMode::replace, refused_).file
+                         : platform::openOutputFile(outputPath.c_str(), inputIdentified_ ? &inputIdentity_ : nullptr));
         if (file || mode_ != kAskEverything) return file;
         if (!chooseOtherPath(outputPath)) {
             stopped_ = true;
@@ -229,7 +238,9 @@ Decoder::Start Decoder::startOutput() noexcept {
     }
     ++named_;
     message_.clear();
-    if (mode_ == kGivenNames && *names_) {
+    if (literalTarget_) {
+        outputPath = names_;
+    } else if (mode_ == kGivenNames && *names_) {
         const char* separator = std::strchr(names_, ';');
         if (separator) {
             outputPath.assign(names_, static_cast<std::size_t>(separator - names_));
@@ -410,8 +421,12 @@ int Decoder::run() noexcept {
     owner_ = platform::activeWindow();
     if (!allocate()) return 0;
     try {
-        input_.reset(platform::openInputFile(path_));
-        inputBuffer_.attach(input_.get());
+        if (literalTarget_) {
+            input_ = std::move(givenInput_);  // already read or written: keeps its own buffer
+        } else {
+            input_.reset(platform::openInputFile(path_));
+            inputBuffer_.attach(input_.get());
+        }
         if (input_) {
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
             inputSize_ = platform::sizeOfOpenFile(input_.get());
@@ -481,6 +496,12 @@ std::string outputPathFor(const char* inputPath, const char* name) {
 int decodeFile(const char* path, const char* names, int mode) noexcept {
     if (!path) return 0;
     Decoder decoder(path, names, mode);
+    return decoder.run();
+}
+
+int decodeStreamTo(StdioFile input, const char* target, platform::ProtectedFiles refused) noexcept {
+    if (!input || !target) return 0;
+    Decoder decoder(std::move(input), target, refused);
     return decoder.run();
 }
 

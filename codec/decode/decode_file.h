@@ -1,6 +1,9 @@
 // The file decoding driver behind DecodeFile, and the pre-scan behind GetNumFilesToDecode.
 #pragma once
 
+#include "frame/stdio_file.h"
+#include "platform/platform.h"
+
 #include <cstddef>
 #include <string>
 
@@ -18,6 +21,11 @@ enum DecodeMode : int {
 // folder, asking as mode says. Returns the type of the last section decoded (1 UU,
 // 2 Base64, 3 BinHex, 4 XXencode, 5 text) or 0 when nothing was decoded.
 int decodeFile(const char* path, const char* names, int mode) noexcept;
+
+// Decodes every encoded section of the open text stream input (read from where it stands,
+// closed at the end) silently into the file at target, taken literally as every output's
+// path; none of `refused` is ever opened as the output. Returns as decodeFile.
+int decodeStreamTo(StdioFile input, const char* target, platform::ProtectedFiles refused) noexcept;
 
 // Builds the path of an output in the folder of inputPath from a name found in the
 // content (already reduced to a bare name): the folder, then the name limited to the

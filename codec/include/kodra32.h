@@ -220,11 +220,13 @@ KODRA_API int KODRA_CALL ConcatenateRelated(int deleteFlag, char *firstPath);
  * Message headers. GetMessageInfo fills record (all fields null first) with library-owned
  * copies of the first From, To, Subject, Date, CC, Reply-to and Organization values
  * (unfolded, encoded words decoded), the delivery lines before them (headerBlock) and the
- * receiving time after the first ";" among those lines; 1, or 0 when the file cannot be
- * read. Release the strings with FreeMessageInfo (harmless on an all-null record).
+ * receiving time after the first ";" among those lines, each cut to 1 MiB (1048576
+ * characters); 1, or 0 when the file cannot be read. Release the strings with
+ * FreeMessageInfo (harmless on an all-null record).
  * GetMessageHeaderField copies field `selector` (0 to 8, record order) into buffer,
  * cut to length - 1 characters; 0 when length < 2 or the file cannot be read, else 1
- * (an absent field or unknown selector gives an empty text).
+ * (an absent field or unknown selector gives an empty text). Both read the header as a
+ * stream: memory does not grow with a field's length beyond what they return.
  */
 KODRA_API int KODRA_CALL GetMessageInfo(const char *path, MessageInfoRecord *record);
 KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord *record);
@@ -232,14 +234,18 @@ KODRA_API int KODRA_CALL GetMessageHeaderField(const char *path, char *buffer, i
                                                unsigned int selector);
 
 /*
- * Writes the readable text of the message at messagePath to targetPath (a bare name goes
- * beside the message): the body of a plain message, decoded when its transfer encoding is
- * quoted-printable or Base64, or the first part of a multipart message (the bodies of its
- * sub-parts when it is multipart itself) followed by the body of an HTML second part.
- * Returns 5 when a plain body was copied, DecodeFile's result for a multipart message,
- * 2 when the message itself is Base64 encoded, and 0 when no text was found or a file
- * could not be read, made or copied. Works through a temporary file beside the target
- * ("54sfh$42.1", or a numbered variant when that name is taken), always removed again.
+ * Writes the readable text of the message at messagePath to targetPath, taken literally
+ * (a bare name goes beside the message; ";" is part of the name): the body of a plain
+ * message, decoded when its transfer encoding is quoted-printable or Base64, or the first
+ * part of a multipart message (the bodies of its sub-parts when it is multipart itself)
+ * followed by the body of an HTML second part. Returns 5 when a plain body was copied,
+ * DecodeFile's result for a multipart message, 2 when the message itself is Base64
+ * encoded, and 0 when no text was found, the target is the message itself under any name
+ * (nothing is then written) or no regular file, or a file could not be read, made or
+ * copied. A boundary line begins with "--" and the boundary; the first 1024 distinct
+ * boundaries are remembered. Works through a temporary file beside the target
+ * ("54sfh$42.1", or a numbered variant when that name is taken), used only through its
+ * own handle and always removed again.
  */
 KODRA_API int KODRA_CALL GetMessageText(const char *messagePath, const char *targetPath);
 

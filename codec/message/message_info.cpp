@@ -7,7 +7,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <optional>
+#include <string>
 
 namespace kodra {
 namespace {
@@ -31,6 +32,21 @@ bool beginsWithNoCase(const char* line, const char* lowerName) noexcept {
     return true;
 }
 
+// Appends what still fits of text to field, which holds at most limit characters.
+void appendCut(std::string& field, const char* text, std::size_t limit) {
+    if (field.size() >= limit) return;
+    const std::size_t room = limit - field.size();
+    std::size_t length = 0;
+    while (length < room && text[length] != '\0') ++length;
+    field.append(text, length);
+}
+
+// Sets field to what fits of text.
+void assignCut(std::optional<std::string>& field, const char* text, std::size_t limit) {
+    field.emplace();
+    appendCut(*field, text, limit);
+}
+
 }  // namespace
 
 const char* skipBlanks(const char* text) noexcept {
@@ -38,15 +54,20 @@ const char* skipBlanks(const char* text) noexcept {
     return text;
 }
 
-bool readMessageHeaders(const char* path, MessageHeaders& headers) {
+bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLimits& limits) {
     headers = MessageHeaders{};
     StdioFile file(platform::openInputFile(path));
     if (!file) return false;
 
     auto& fields = headers.fields;
+    const auto limitOf = [&limits](int field) { return limits.characters[static_cast<std::size_t>(field)]; };
     std::optional<std::string>* open = nullptr;  // the field a continuation line extends
+    std::size_t openLimit = 0;
     bool headerSeen = false;
-    std::size_t searchedUpTo = 0;  // the block holds no ";" before this offset
+    // The receiving time follows the first ";" of the delivery lines, but the lines are
+    // searched only once a second one joins: then it runs to the end of the line joined.
+    int deliveryLines = 0;
+    std::optional<std::string> firstLineTail;  // after the first line's ";", joined with the second
     char line[kLineBufferSize];
     while (readTextLine(nullptr, file.get(), line)) {
         decodeEncodedWords(file.get(), line, sizeof line);
@@ -54,7 +75,7 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
 
         if ((line[0] == ' ' || line[0] == '\t') && open) {
             // Unfolding drops exactly the one blank that starts the continuation.
-            (*open)->append(line + 1);
+            appendCut(**open, line + 1, openLimit);
             continue;
         }
         const RecognisedHeader* match = nullptr;
@@ -65,8 +86,9 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
             }
         }
         if (match) {
-            fields[static_cast<std::size_t>(match->field)] = std::string(skipBlanks(line + std::strlen(match->name)));
             open = &fields[static_cast<std::size_t>(match->field)];
+            openLimit = limitOf(match->field);
+            assignCut(*open, skipBlanks(line + std::strlen(match->name)), openLimit);
             headerSeen = true;
             continue;
         }
@@ -76,17 +98,22 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers) {
         if (headerSeen) continue;
         auto& block = fields[kHeaderBlock];
         if (!block) {
-            block = std::string(line);
-            continue;
+            assignCut(block, line, limitOf(kHeaderBlock));
+        } else {
+            appendCut(*block, "\r\n", limitOf(kHeaderBlock));
+            appendCut(*block, line, limitOf(kHeaderBlock));
         }
-        block->append("\r\n").append(line);
-        if (!fields[kReceived]) {
-            // Only text not searched before can hold the first ";", so a block folded over
-            // many lines costs linear time.
-            const std::size_t semicolon = block->find(';', searchedUpTo);
-            if (semicolon != std::string::npos)
-                fields[kReceived] = std::string(skipBlanks(block->c_str() + semicolon + 1));
-            searchedUpTo = block->size();
+        ++deliveryLines;
+        if (fields[kReceived]) continue;
+        const char* semicolon = std::strchr(line, ';');
+        if (deliveryLines == 1) {
+            if (semicolon) firstLineTail.emplace(semicolon + 1);
+        } else if (firstLineTail) {
+            firstLineTail->append("\r\n").append(line);
+            assignCut(fields[kReceived], skipBlanks(firstLineTail->c_str()), limitOf(kReceived));
+            firstLineTail.reset();
+        } else if (semicolon) {
+            assignCut(fields[kReceived], skipBlanks(semicolon + 1), limitOf(kReceived));
         }
     }
     if (!headerSeen) fields[kHeaderBlock].reset();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -26,13 +27,26 @@ struct MessageHeaders {
     std::array<std::optional<std::string>, kMessageFieldCount> fields;
 };
 
+// How many characters of each field a reader keeps: the rest is read and dropped, so
+// that memory does not grow with a field's length.
+struct FieldLimits {
+    std::array<std::size_t, kMessageFieldCount> characters{};
+
+    static FieldLimits all(std::size_t characters) noexcept {
+        FieldLimits limits;
+        limits.characters.fill(characters);
+        return limits;
+    }
+};
+
 // The first character of text that is not a space, tab, CR or LF.
 const char* skipBlanks(const char* text) noexcept;
 
 // Reads the header section of the message at path (RFC 5322, 2.2): unfolds continuation
 // lines, decodes encoded words, keeps the first of each recognised header and gathers
-// the lines before the first one. False when the file cannot be opened. May throw
-// std::bad_alloc.
-bool readMessageHeaders(const char* path, MessageHeaders& headers);
+// the lines before the first one; each field is cut to its limit (a field that fits is
+// exact). Memory stays within the limits and one line. False when the file cannot be
+// opened. May throw std::bad_alloc.
+bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLimits& limits);
 
 }  // namespace kodra

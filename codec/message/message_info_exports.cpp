@@ -7,6 +7,10 @@
 
 namespace {
 
+// The most of one field GetMessageInfo returns: far beyond any real header (mail servers
+// refuse a whole header section of a few hundred KiB), small enough to bound memory.
+constexpr std::size_t kMaxInfoField = std::size_t{1} << 20;
+
 char** fieldsOf(MessageInfoRecord* record) noexcept {
     static_assert(sizeof(MessageInfoRecord) == kodra::kMessageFieldCount * sizeof(char*),
                   "the record is exactly its nine text pointers");
@@ -21,14 +25,15 @@ void freeRecord(MessageInfoRecord* record) noexcept {
     }
 }
 
-// Fills the record with library-owned copies; on failure nothing stays allocated.
-int fillRecord(const char* path, MessageInfoRecord* record) noexcept {
+// Fills the record with library-owned copies, each cut to its limit; on failure nothing
+// stays allocated.
+int fillRecord(const char* path, MessageInfoRecord* record, const kodra::FieldLimits& limits) noexcept {
     char** fields = fieldsOf(record);
     for (int i = 0; i < kodra::kMessageFieldCount; ++i) fields[i] = nullptr;
     if (!path) return 0;
     try {
         kodra::MessageHeaders headers;
-        if (!kodra::readMessageHeaders(path, headers)) return 0;
+        if (!kodra::readMessageHeaders(path, headers, limits)) return 0;
         for (int i = 0; i < kodra::kMessageFieldCount; ++i) {
             const auto& value = headers.fields[static_cast<std::size_t>(i)];
             if (!value) continue;
@@ -45,7 +50,7 @@ int fillRecord(const char* path, MessageInfoRecord* record) noexcept {
 }  // namespace
 
 extern "C" KODRA_API int KODRA_CALL GetMessageInfo(const char* path, MessageInfoRecord* record) {
-    return record ? fillRecord(path, record) : 0;
+    return record ? fillRecord(path, record, kodra::FieldLimits::all(kMaxInfoField)) : 0;
 }
 
 extern "C" KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord* record) {
@@ -55,9 +60,12 @@ extern "C" KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord* record) 
 extern "C" KODRA_API int KODRA_CALL GetMessageHeaderField(const char* path, char* buffer, int length,
                                                           unsigned int selector) {
     if (length < 2 || !buffer) return 0;
-    MessageInfoRecord record;
-    if (!fillRecord(path, &record)) return 0;
     const auto size = static_cast<std::size_t>(length);
+    // Only what the buffer can hold of the chosen field is kept.
+    kodra::FieldLimits limits;
+    if (selector < kodra::kMessageFieldCount) limits.characters[selector] = size - 1;
+    MessageInfoRecord record;
+    if (!fillRecord(path, &record, limits)) return 0;
     buffer[0] = '\0';
     const char* value = selector < kodra::kMessageFieldCount ? fieldsOf(&record)[selector] : nullptr;
     if (value) std::strncpy(buffer, value, size);  // pads a shorter value with NULs

@@ -1,27 +1,26 @@
 #include "message/message_text.h"
 
+#include "decode/decode_file.h"
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_reader.h"
-#include "frame/name_list.h"
 #include "frame/stdio_file.h"
-#include "kodra32.h"
+#include "message/intermediate_file.h"
+#include "message/message_boundaries.h"
 #include "platform/platform.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <string>
-#include <system_error>
 
 namespace kodra {
 namespace {
 
 constexpr char kIntermediateName[] = "54sfh$42";
-constexpr std::size_t kMaxBoundary = 128;
+constexpr std::size_t kMaxBoundary = MessageBoundaries::kMaxLength;
+constexpr std::size_t kCopyChunk = 16 * 1024;
 constexpr int kMarkerLineLimit = 100;  // a plain message's blank line must come before this line
 constexpr int kSearchLineLimit = 200;  // give up when no marker was placed by this line
 constexpr int kHtmlHeaderLineLimit = 20;
@@ -31,6 +30,7 @@ constexpr const char* kHeaderNames[] = {"from:",     "to:",           "subject:"
                                         "cc:",       "reply-to:",     "organization:", "message-id:"};
 
 using File = StdioFile;
+using Match = MessageBoundaries::Match;
 
 bool beginsWithNoCase(const char* text, const char* lowerPrefix) noexcept {
     for (; *lowerPrefix; ++text, ++lowerPrefix) {
@@ -46,62 +46,6 @@ std::string directoryOf(const char* path) {
     return separator ? std::string(path, static_cast<std::size_t>(separator - path + 1)) : std::string();
 }
 
-// The intermediate file: created new (never through a link, never over anything that
-// stands there) and removed again however the call ends.
-class IntermediateFile {
-public:
-    // Creates "54sfh$42.1" in folder, or a numbered variant when that name is taken.
-    bool create(const std::string& folder) {
-        for (int number = 1; number < 1000; ++number) {
-            std::string candidate = folder + kIntermediateName + "." + std::to_string(number);
-            if (std::FILE* file = platform::createNewFile(candidate.c_str())) {
-                file_.reset(file);
-                path_ = std::move(candidate);
-                return true;
-            }
-            if (!platform::pathExists(candidate.c_str())) return false;  // not a name clash
-        }
-        return false;
-    }
-    ~IntermediateFile() {
-        file_.reset();
-        if (!path_.empty()) platform::deleteFile(path_.c_str());
-    }
-
-    std::FILE* file() const noexcept { return file_.get(); }
-    const std::string& path() const noexcept { return path_; }
-    long position() const noexcept { return std::ftell(file_.get()); }
-    void seek(long offset) const noexcept { std::fseek(file_.get(), offset, SEEK_SET); }
-    bool write(const char* bytes, std::size_t size) const noexcept {
-        return std::fwrite(bytes, 1, size, file_.get()) == size;
-    }
-    bool write(const char* text) const noexcept { return write(text, std::strlen(text)); }
-
-    // Empties the file and starts writing at its beginning again.
-    bool restart() const noexcept {
-        std::fflush(file_.get());
-        std::error_code error;
-        std::filesystem::resize_file(path_, 0, error);
-        std::rewind(file_.get());
-        return !error;
-    }
-
-    // Closes the file, cutting off whatever lies beyond the last write (writes that
-    // stepped back over a line may have left a longer tail). False on a write error.
-    bool finish() {
-        const long end = std::ftell(file_.get());
-        const bool written = end >= 0 && std::fflush(file_.get()) == 0 && !std::ferror(file_.get());
-        file_.reset();
-        std::error_code error;
-        if (written) std::filesystem::resize_file(path_, static_cast<std::uintmax_t>(end), error);
-        return written && !error;
-    }
-
-private:
-    File file_;
-    std::string path_;
-};
-
 // A boundary value: after an opening quote up to the closing one, else as it stands;
 // at most 128 characters either way.
 std::string boundaryValue(const char* value) {
@@ -112,6 +56,23 @@ std::string boundaryValue(const char* value) {
         return std::string(value, length < kMaxBoundary ? length : kMaxBoundary);
     }
     return std::string(value, std::min(std::strlen(value), kMaxBoundary));
+}
+
+// Copies the rest of source into the file at target, opened as an output that is none of
+// `refused`. False when the target cannot be opened so or a read or write fails; a target
+// this call created is then removed again.
+bool copyToTarget(std::FILE* source, const char* target, platform::ProtectedFiles refused) {
+    const platform::OutputFile output = platform::openOutput(target, platform::OutputMode::replace, refused);
+    if (!output.file) return false;
+    File out(output.file);
+    char chunk[kCopyChunk];
+    bool copied = true;
+    for (std::size_t got; copied && (got = std::fread(chunk, 1, sizeof chunk, source)) > 0;)
+        copied = std::fwrite(chunk, 1, got, out.get()) == got;
+    copied = copied && !std::ferror(source);
+    copied = closeStdioFile(out) && copied;
+    if (!copied && output.created) platform::deleteCreatedFile(target, output.identity);
+    return copied;
 }
 
 class TextExtraction {
@@ -126,7 +87,7 @@ public:
         for (;;) {
             if (!readTextLine(nullptr, message_, line)) return true;
             ++lineCount_;
-            if (markerPending_ && boundaries_.count() == 0 && line[0] == '\0' && partCount_ == 0 &&
+            if (markerPending_ && boundaries_.empty() && line[0] == '\0' && partCount_ == 0 &&
                 lineCount_ < kMarkerLineLimit) {
                 if (!out_.write(marker_.c_str())) return false;
                 markerPending_ = false;
@@ -150,13 +111,13 @@ public:
             lower[length] = '\0';
             lowerCaseText(lower);
             if (std::strstr(lower, "content-") && std::strchr(lower, ':')) {
-                if (boundaries_.count() == 0) {
+                if (boundaries_.empty()) {
                     if (std::strstr(lower, "quoted-printable")) quotedPrintable_ = true;
                     if (std::strstr(lower, "base64")) base64_ = true;
                 }
                 contentSeen_ = true;
                 if (markerPending_) {
-                    if (boundaries_.count() > 0 && std::strstr(lower, "multipart")) {
+                    if (!boundaries_.empty() && std::strstr(lower, "multipart")) {
                         // A multipart first part: its own headers give way to plain text ones.
                         out_.seek(lineOffset_);
                         if (!out_.write(kReplacementHeaders)) return false;
@@ -172,18 +133,18 @@ public:
             if (contentSeen_ && boundaryWord && equals && equals > boundaryWord) {
                 const char* value = line + (equals - lower) + 1;
                 while (*value == ' ' || *value == '\t') ++value;
-                boundaries_.add(boundaryValue(value).c_str());
+                boundaries_.add(boundaryValue(value));
                 contentSeen_ = false;
                 continue;
             }
-            const int boundary = findBoundary(boundaries_, line, 1);
-            if (boundary == 1 && ++partCount_ == 2) return appendHtmlPart(line);
-            if (boundary > 1) skipNestedPartHeaders();
+            const Match boundary = boundaries_.find(line);
+            if (boundary == Match::first && ++partCount_ == 2) return appendHtmlPart(line);
+            if (boundary == Match::other) skipNestedPartHeaders();
 
             if (!headerSeen_)
                 for (const char* name : kHeaderNames)
                     if (beginsWithNoCase(line, name)) headerSeen_ = true;
-            if (boundaries_.count() == 0 && headerSeen_ && line[0] == '\0' && partCount_ == 0) {
+            if (boundaries_.empty() && headerSeen_ && line[0] == '\0' && partCount_ == 0) {
                 // The blank line after a plain message's headers: only the body follows.
                 partCount_ = 1;
                 if (!out_.restart()) return false;
@@ -205,7 +166,7 @@ private:
         for (;;) {
             const long before = std::ftell(message_);
             if (!readTextLine(nullptr, message_, line)) return;
-            if (findBoundary(boundaries_, line, 1) == 1) {
+            if (boundaries_.find(line) == Match::first) {
                 std::fseek(message_, before, SEEK_SET);  // the main pass reads it again
                 return;
             }
@@ -228,13 +189,13 @@ private:
             std::memcpy(lower, line, std::strlen(line) + 1);
             lowerCaseText(lower);
             if (const char* parameter = std::strstr(lower, "boundary=")) {
-                boundaries_.add(boundaryValue(line + (parameter - lower) + 9).c_str());
+                boundaries_.add(boundaryValue(line + (parameter - lower) + 9));
                 continue;
             }
             if (std::strstr(lower, "content-") && std::strchr(lower, ':') && std::strstr(lower, "text/html"))
                 html = true;
             if (html && bodyStarted) {
-                if (findBoundary(boundaries_, line, 1) != 0) break;
+                if (boundaries_.find(line) != Match::none) break;
                 if (!out_.write(line) || !out_.write("\r\n")) return false;
             } else if (html && line[0] == '\0') {
                 bodyStarted = true;
@@ -250,7 +211,7 @@ private:
     std::FILE* message_;
     IntermediateFile& out_;
     const std::string marker_;
-    NameList boundaries_;
+    MessageBoundaries boundaries_;
     long lineOffset_ = 0;  // where the line written last starts in the intermediate file
     int lineCount_ = 0;
     int partCount_ = 0;
@@ -268,11 +229,17 @@ int getMessageText(const char* messagePath, const char* targetPath) {
     const char* targetSeparator = platform::lastPathSeparator(targetPath);
     const std::string targetName = targetSeparator ? targetSeparator + 1 : targetPath;
     const std::string folder = targetSeparator ? directoryOf(targetPath) : directoryOf(messagePath);
+    const std::string target = targetSeparator ? std::string(targetPath) : directoryOf(messagePath) + targetPath;
 
-    File message(platform::openInputFile(messagePath));
+    platform::FileIdentity inputs[2];
+    File message(platform::openInputFile(messagePath, &inputs[0]));
     if (!message) return 0;
+    // The message itself, by any name, is never a target.
+    if (!platform::isReplaceableOutput(target.c_str(), platform::ProtectedFiles{inputs, 1})) return 0;
     IntermediateFile intermediate;
-    if (!intermediate.create(folder)) return 0;
+    if (!intermediate.create(folder, kIntermediateName, target)) return 0;
+    inputs[1] = intermediate.identity();
+    const platform::ProtectedFiles refused{inputs, 2};
 
     TextExtraction extraction(message.get(), intermediate, "filename=\"" + targetName + "\"\r\n");
     const bool read = extraction.run();
@@ -281,12 +248,11 @@ int getMessageText(const char* messagePath, const char* targetPath) {
 
     int result = 0;
     if (extraction.markerWritten()) {
-        const std::string target = targetSeparator ? std::string(targetPath) : directoryOf(messagePath) + targetPath;
         if (extraction.copyMode()) {
-            if (!platform::copyFileReplacing(intermediate.path().c_str(), target.c_str())) return 0;
+            if (!copyToTarget(intermediate.file(), target.c_str(), refused)) return 0;
             result = 5;
         } else {
-            result = DecodeFile(intermediate.path().c_str(), target.c_str(), 1);
+            result = decodeStreamTo(intermediate.release(), target.c_str(), refused);
         }
     }
     return extraction.base64() ? 2 : result;

@@ -125,12 +125,31 @@ TEST_F(MessageInfoTest, EmptyFirstLineAndMissingFile) {
     for (const auto& field : missing) EXPECT_FALSE(field.has_value());
 }
 
-TEST_F(MessageInfoTest, LongFoldedValuesHaveNoLimit) {
-    std::string message = "Subject: start";
-    for (int i = 0; i < 200; ++i) message += "\r\n " + std::string(100, 'x');
-    const Fields fields = read(write(message + "\r\n\r\n"));
-    ASSERT_TRUE(fields[kSubject]);
-    EXPECT_EQ(fields[kSubject]->size(), 5 + 200 * 100u);
+TEST_F(MessageInfoTest, LongFoldedValuesAreKeptUpToTheCap) {
+    constexpr std::size_t kCap = std::size_t{1} << 20;
+    struct Case {
+        const char* name;
+        int folds;
+        std::size_t wantSize;
+    };
+    const Case cases[] = {
+        {"20 000 characters, whole", 200, 5 + 200 * 100u},
+        {"just below the cap, whole", 10485, 5 + 10485 * 100u},
+        {"beyond the cap, cut", 20000, kCap},
+    };
+    for (const Case& c : cases) {
+        std::string message = "Subject: start";
+        std::string want = "start";
+        for (int i = 0; i < c.folds; ++i) {
+            const std::string fold(100, static_cast<char>('a' + i % 26));
+            message += "\r\n " + fold;
+            want += fold;
+        }
+        const Fields fields = read(write(message + "\r\n\r\n"));
+        ASSERT_TRUE(fields[kSubject]) << c.name;
+        EXPECT_EQ(fields[kSubject]->size(), c.wantSize) << c.name;
+        EXPECT_EQ(*fields[kSubject], want.substr(0, c.wantSize)) << c.name << ": the value's start is exact";
+    }
 }
 
 TEST_F(MessageInfoTest, HeaderFieldIntoABuffer) {

@@ -174,5 +174,119 @@ TEST(GetMessageText, BareTargetNameGoesBesideTheMessage) {
     EXPECT_EQ(GetMessageText(nullptr, "x.txt"), 0);
 }
 
+// The message under any of its names is refused before anything is written, whichever
+// way the text would be written (a copied plain body or a decoded multipart part).
+TEST(GetMessageText, TheMessageItselfIsNeverTheTarget) {
+    struct Row {
+        const char* name;
+        std::string message;
+        const char* target;  // "": the message's own path; a name: beside it
+        bool hardLink;       // the target is made a hard link to the message first
+    };
+    const std::string plain = "From: a@example.org\r\n\r\nbody\r\n";
+    const Row rows[] = {
+        {"plain, same path", plain, "", false},
+        {"plain, bare name", plain, "message.eml", false},
+        {"plain, hard link", plain, "link.eml", true},
+        {"multipart, same path", multipart("\r\n"), "", false},
+        {"multipart, bare name", multipart("\r\n"), "message.eml", false},
+        {"multipart, hard link", multipart("\r\n"), "link.eml", true},
+    };
+    for (const Row& row : rows) {
+        TempFolder folder;
+        const std::string message = folder.file("message.eml");
+        writeFile(message, row.message);
+        std::set<std::string> want = {"message.eml"};
+        std::string target = *row.target ? row.target : message;
+        if (row.hardLink) {
+            fs::create_hard_link(message, folder.file(row.target));
+            target = folder.file(row.target);
+            want.insert(row.target);
+        }
+        EXPECT_EQ(GetMessageText(message.c_str(), target.c_str()), 0) << row.name;
+        EXPECT_TRUE(sameBytes(readFile(message), row.message)) << row.name << ": the message was changed";
+        EXPECT_EQ(folder.names(), want) << row.name << ": nothing may be left";
+    }
+}
+
+TEST(GetMessageText, ALinkToTheMessageIsNeverTheTarget) {
+    KODRA_POSIX_ONLY("a symbolic link leads to the message");
+    TempFolder folder;
+    const std::string text = "From: a@example.org\r\n\r\nbody\r\n";
+    writeFile(folder.file("message.eml"), text);
+    fs::create_symlink(folder.file("message.eml"), folder.file("link.eml"));
+    EXPECT_EQ(GetMessageText(folder.file("message.eml").c_str(), folder.file("link.eml").c_str()), 0);
+    EXPECT_EQ(readFile(folder.file("message.eml")), text);
+    EXPECT_TRUE(fs::is_symlink(folder.file("link.eml")));
+}
+
+// A ";" is part of the target's name: no other file is written or emptied, and nothing
+// lands in the current folder.
+TEST(GetMessageText, TargetNameIsTakenLiterally) {
+    struct Row {
+        const char* name;
+        std::string message;
+        const char* target;
+        bool bare;  // given without its folder
+    };
+    const Row rows[] = {
+        {"plain, two names", "From: a\r\n\r\nbody\r\n", "kodra-a;kodra-b.txt", false},
+        {"multipart, two names", multipart("\r\n"), "kodra-a;kodra-b.txt", false},
+        {"multipart, three names", multipart("\r\n"), "kodra-a;kodra-b.txt;kodra-c.txt", false},
+        {"multipart, bare name", multipart("\r\n"), "kodra-a;kodra-b.txt", true},
+        {"multipart, a lone separator", multipart("\r\n"), ";", false},
+    };
+    for (const Row& row : rows) {
+        TempFolder folder;
+        const std::string message = folder.file("message.eml");
+        writeFile(message, row.message);
+        writeFile(folder.file("plain.eml"), row.message);
+        const int wantResult = GetMessageText(folder.file("plain.eml").c_str(), folder.file("plain.txt").c_str());
+        const std::string wantText = readFile(folder.file("plain.txt"));
+        ASSERT_EQ(wantResult, 5) << row.name;
+        fs::remove(folder.file("plain.eml"));
+        fs::remove(folder.file("plain.txt"));
+        writeFile(folder.file("kodra-a"), "unrelated");
+
+        const std::string target = row.bare ? std::string(row.target) : folder.file(row.target);
+        EXPECT_EQ(GetMessageText(message.c_str(), target.c_str()), wantResult) << row.name;
+        EXPECT_EQ(readFile(folder.file(row.target)), wantText) << row.name;
+        EXPECT_EQ(readFile(folder.file("kodra-a")), "unrelated") << row.name << ": another file was emptied";
+        EXPECT_EQ(folder.names(), (std::set<std::string>{"message.eml", "kodra-a", row.target})) << row.name;
+        for (const char* name : {"kodra-a", "kodra-b.txt", "kodra-c.txt"})
+            EXPECT_FALSE(fs::exists(name)) << row.name << ": " << name << " appeared in the current folder";
+    }
+}
+
+TEST(GetMessageText, TargetNamedLikeTheIntermediateFile) {
+    TempFolder folder;
+    writeFile(folder.file("message.eml"), multipart("\r\n"));
+    writeFile(folder.file("plain.eml"), multipart("\r\n"));
+    ASSERT_EQ(GetMessageText(folder.file("plain.eml").c_str(), folder.file("plain.txt").c_str()), 5);
+    EXPECT_EQ(GetMessageText(folder.file("message.eml").c_str(), folder.file("54sfh$42.1").c_str()), 5);
+    EXPECT_EQ(readFile(folder.file("54sfh$42.1")), readFile(folder.file("plain.txt")));
+    EXPECT_EQ(folder.names(), (std::set<std::string>{"message.eml", "plain.eml", "plain.txt", "54sfh$42.1"}));
+}
+
+// Thousands of boundaries declared in the first part: the text is still found (the
+// cost of each line is counted in the boundary tests).
+TEST(GetMessageText, ManyDeclaredBoundaries) {
+    std::string message =
+        "From: a@example.org\r\nContent-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n"
+        "--outer\r\nContent-Type: text/plain\r\n\r\n";
+    for (int i = 0; i < 3000; ++i)
+        message += "Content-Type: multipart/mixed; boundary=\"declared-" + std::to_string(i) + "\"\r\n";
+    for (int i = 0; i < 1000; ++i) message += "text line " + std::to_string(i) + "\r\n";
+    message += "--outer\r\nContent-Type: text/html\r\n\r\n<p>html</p>\r\n--outer--\r\n";
+    TempFolder folder;
+    writeFile(folder.file("message.eml"), message);
+    EXPECT_EQ(GetMessageText(folder.file("message.eml").c_str(), folder.file("text.txt").c_str()), 5);
+    const std::string text = readFile(folder.file("text.txt"));
+    EXPECT_NE(text.find("text line 0\r\ntext line 1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("text line 999\r\n"), std::string::npos);
+    EXPECT_NE(text.find("<p>html</p>"), std::string::npos);
+    EXPECT_EQ(folder.names(), (std::set<std::string>{"message.eml", "text.txt"}));
+}
+
 }  // namespace
 }  // namespace kodra::testing

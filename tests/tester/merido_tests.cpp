@@ -966,6 +966,21 @@ private slots:
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("Message.txt"))));
     }
 
+    // A message named like the fixed text target: its headers are shown, its text is
+    // refused, and the message stays as it was.
+    void aMessageNamedLikeItsTextIsLeftAlone() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Message.txt"));
+        QVERIFY(writeFile(path, mailWithTwoAttachments()));
+        RealHarness harness;
+        harness.prompter.openAnswers = {path};
+        QVERIFY(harness.trigger(merido::ID_UTIL_SHOWMESSAGEHEADERS));
+        QCOMPARE(harness.prompter.messages.size(), std::size_t{1});
+        QCOMPARE(harness.prompter.messages[0].first, QStringLiteral("From: Ann <ann@example.org>\nSubject: Files"));
+        QCOMPARE(readFile(path), mailWithTwoAttachments());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("Message.txt")});
+    }
+
     void allPromptsAsksThroughMeridosDialogs() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("msg.txt"));

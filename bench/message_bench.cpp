@@ -1,0 +1,120 @@
+// Micro-benchmarks of the message readers: GetMessageText on a message whose first part
+// declares many boundaries, and the header readers on one long folded Subject (time, and
+// the peak memory of one call measured in a child process).
+// Run: build/default/bench/kodra_message_bench
+#include "kodra32.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr int kTextLines = 20000;
+
+// A scratch folder for the benchmark files, removed at the end.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
+        char pattern[] = "/tmp/kodra-message-bench-XXXXXX";
+        if (mkdtemp(pattern)) path = pattern;
+    }
+    ~ScratchFolder() {
+        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+    }
+};
+
+void writeFile(const std::string& path, const std::string& text) {
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+}
+
+// Peak resident memory of one call, in KiB, run in a child so that nothing before counts.
+long peakKibOf(const std::function<void()>& call) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        call();
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) return -1;
+    return usage.ru_maxrss;
+}
+
+// A multipart message whose text part declares `boundaries` nested boundaries, then
+// kTextLines lines of text.
+std::string manyBoundaries(int boundaries) {
+    std::string text =
+        "From: a@example.org\r\nSubject: many\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n--outer\r\nContent-Type: text/plain\r\n\r\n";
+    for (int i = 0; i < boundaries; ++i)
+        text += "Content-Type: multipart/mixed; boundary=\"declared-" + std::to_string(i) + "\"\r\n";
+    for (int i = 0; i < kTextLines; ++i)
+        text += "A line of ordinary text in the first part, number " + std::to_string(i) + ", -- and so on.\r\n";
+    return text + "--outer--\r\n";
+}
+
+void messageTextBench(benchmark::State& state) {
+    ScratchFolder folder;
+    const std::string message = folder.path + "/message.eml";
+    const std::string target = folder.path + "/text.txt";
+    const std::string text = manyBoundaries(static_cast<int>(state.range(0)));
+    writeFile(message, text);
+    for (auto _ : state) benchmark::DoNotOptimize(GetMessageText(message.c_str(), target.c_str()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(messageTextBench)->Arg(1)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// A message whose Subject is folded over lines until it holds `mebibytes` MiB.
+std::string longSubject(int mebibytes) {
+    const std::string fold = "\r\n folded text of a very long subject line, one of very many";
+    std::string text = "From: a@example.org\r\nSubject: start";
+    text.reserve(static_cast<std::size_t>(mebibytes) << 20);
+    while (text.size() < (static_cast<std::size_t>(mebibytes) << 20)) text += fold;
+    return text + "\r\n\r\nbody\r\n";
+}
+
+void headerFieldBench(benchmark::State& state) {
+    ScratchFolder folder;
+    const std::string message = folder.path + "/message.eml";
+    const int mebibytes = static_cast<int>(state.range(0));
+    writeFile(message, longSubject(mebibytes));
+    char buffer[64];
+    for (auto _ : state) benchmark::DoNotOptimize(GetMessageHeaderField(message.c_str(), buffer, sizeof buffer, 3));
+    state.SetBytesProcessed(state.iterations() * (static_cast<std::int64_t>(mebibytes) << 20));
+    state.counters["peak_KiB"] =
+        static_cast<double>(peakKibOf([&] { GetMessageHeaderField(message.c_str(), buffer, sizeof buffer, 3); }));
+}
+BENCHMARK(headerFieldBench)->Arg(1)->Arg(32)->Unit(benchmark::kMillisecond);
+
+void messageInfoBench(benchmark::State& state) {
+    ScratchFolder folder;
+    const std::string message = folder.path + "/message.eml";
+    const int mebibytes = static_cast<int>(state.range(0));
+    writeFile(message, longSubject(mebibytes));
+    const auto call = [&] {
+        MessageInfoRecord record;
+        const int result = GetMessageInfo(message.c_str(), &record);
+        FreeMessageInfo(&record);
+        return result;
+    };
+    for (auto _ : state) benchmark::DoNotOptimize(call());
+    state.SetBytesProcessed(state.iterations() * (static_cast<std::int64_t>(mebibytes) << 20));
+    state.counters["peak_KiB"] = static_cast<double>(peakKibOf([&] { call(); }));
+}
+BENCHMARK(messageInfoBench)->Arg(1)->Arg(32)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
