@@ -17,6 +17,18 @@ using Terminal = std::unique_ptr<std::FILE, FileCloser>;
 
 Terminal openTerminal() noexcept { return Terminal(std::fopen("/dev/tty", "r+")); }
 
+// Writes text with its control characters (but line feeds and tabs) shown as \xNN, so
+// that nothing a message or a path holds can drive the terminal.
+void writeShown(std::FILE* out, const char* text) noexcept {
+    for (const char* c = text; *c; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7f)
+            std::fprintf(out, "\\x%02x", byte);
+        else
+            std::fputc(byte, out);
+    }
+}
+
 // Reads one answer line from the terminal without its line end; false at end of input.
 bool readReply(std::FILE* terminal, char* reply, int size) noexcept {
     std::fflush(terminal);
@@ -26,7 +38,11 @@ bool readReply(std::FILE* terminal, char* reply, int size) noexcept {
 }
 
 Answer askOnTerminal(std::FILE* terminal, const char* text, const char* caption, Buttons buttons) {
-    std::fprintf(terminal, "\n[%s] %s\n", caption, text);
+    std::fputs("\n[", terminal);
+    writeShown(terminal, caption);
+    std::fputs("] ", terminal);
+    writeShown(terminal, text);
+    std::fputc('\n', terminal);
     if (buttons == Buttons::ok) return Answer::ok;
     const bool withCancel = buttons == Buttons::yesNoCancel;
     for (;;) {
@@ -50,12 +66,18 @@ Answer defaultMessageBox(const char* text, const char* caption, Buttons buttons)
     if (Terminal terminal = openTerminal()) return askOnTerminal(terminal.get(), text, caption, buttons);
     switch (buttons) {
         case Buttons::ok:
-            std::fprintf(stderr, "%s: %s\n", caption, text);
+            writeShown(stderr, caption);
+            std::fputs(": ", stderr);
+            writeShown(stderr, text);
+            std::fputc('\n', stderr);
             return Answer::ok;
         case Buttons::yesNoCancel:
             return Answer::yes;
         case Buttons::yesNo:
-            std::fprintf(stderr, "%s: %s -> No (no terminal to ask)\n", caption, text);
+            writeShown(stderr, caption);
+            std::fputs(": ", stderr);
+            writeShown(stderr, text);
+            std::fputs(" -> No (no terminal to ask)\n", stderr);
             return Answer::no;
     }
     return Answer::cancel;
@@ -66,11 +88,14 @@ bool defaultChooseSaveFile(char* path, std::size_t size) noexcept {
     if (!terminal || size < 2) return false;
     const int limit = size > 1024 ? 1024 : static_cast<int>(size);
     for (;;) {
-        std::fprintf(terminal.get(), "Save as (empty to cancel) [%s]: ", path);
+        std::fputs("Save as (empty to cancel) [", terminal.get());
+        writeShown(terminal.get(), path);
+        std::fputs("]: ", terminal.get());
         char reply[1024];
         if (!readReply(terminal.get(), reply, limit) || reply[0] == '\0') return false;
         if (pathExists(reply)) {
-            std::fprintf(terminal.get(), "%s already exists. Replace it? (y)es, (n)o? ", reply);
+            writeShown(terminal.get(), reply);
+            std::fputs(" already exists. Replace it? (y)es, (n)o? ", terminal.get());
             char confirm[16];
             if (!readReply(terminal.get(), confirm, sizeof confirm)) return false;
             if (confirm[0] != 'y' && confirm[0] != 'Y') continue;

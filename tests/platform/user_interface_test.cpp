@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -75,6 +80,33 @@ TEST(UserInterface, ProgressWithoutHostIsIgnored) {
     reportProgress(1, 2);  // must simply do nothing
     EXPECT_EQ(activeWindow(), nullptr);
 }
+
+#ifndef _WIN32
+// Without a terminal the default dialogs write to standard error; a name's control
+// characters are shown, never sent, so a message cannot drive the terminal.
+TEST(UserInterface, DefaultMessagesShowControlCharacters) {
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();  // no controlling terminal: the defaults fall back to standard error
+        dup2(pipeEnds[1], 2);
+        defaultMessageBox("Decoded a\x1b[2J\x07" "b\rc.txt\nnext line", "Kodra\x1b]0;x\x07", Buttons::ok);
+        std::fflush(stderr);
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string shown;
+    char chunk[256];
+    for (ssize_t got; (got = read(pipeEnds[0], chunk, sizeof chunk)) > 0;) shown.append(chunk, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::string want = "Kodra\\x1b]0;x\\x07: Decoded a\\x1b[2J\\x07b\\x0dc.txt\nnext line\n";
+    EXPECT_EQ(shown, want) << "got " << shown << ", want " << want;
+}
+#endif
 
 }  // namespace
 }  // namespace kodra::platform
