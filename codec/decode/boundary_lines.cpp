@@ -1,5 +1,4 @@
 #include "decode/text_decoders.h"
-#include "frame/name_list.h"
 
 #include <cstring>
 
@@ -28,15 +27,6 @@ int isBoundaryLine(const char* boundary, const char* line, int strict) noexcept 
     if (dashedStart) return markAfterFour ? 1 : 0;
     const bool dashesAtFive = length >= 10 && std::strncmp(line + 4, "------", 6) == 0;
     return markAfterFour || dashesAtFive ? 1 : 0;
-}
-
-int findBoundary(const NameList& boundaries, const char* line, int strict) noexcept {
-    int position = 1;
-    for (const char* boundary = boundaries.getAt(0); boundary; boundary = boundaries.next(boundary)) {
-        if (isBoundaryLine(boundary, line, strict)) return position;
-        ++position;
-    }
-    return 0;
 }
 
 }  // namespace kodra

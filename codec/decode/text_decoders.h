@@ -6,8 +6,6 @@
 
 namespace kodra {
 
-class NameList;
-
 struct QuotedPrintableResult {
     std::size_t length;  // decoded length
     std::size_t kept;    // bytes of text left in place (length, or length + 2 for a cut "=X")
@@ -29,9 +27,5 @@ bool holdsDelimiter(const char* boundary, const char* line) noexcept;
 // 1 when line is a boundary line for boundary: "--" and the boundary occur in it, or (strict 0)
 // it has one of the common separator shapes ("----...=_...", "...=======...").
 int isBoundaryLine(const char* boundary, const char* line, int strict) noexcept;
-
-// The 1-based position of the first boundary in the list that line is a boundary line
-// for, or 0 (always 0 for an empty list).
-int findBoundary(const NameList& boundaries, const char* line, int strict) noexcept;
 
 }  // namespace kodra

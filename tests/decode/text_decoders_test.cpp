@@ -1,5 +1,4 @@
 #include "decode/text_decoders.h"
-#include "frame/name_list.h"
 
 #include <gtest/gtest.h>
 
@@ -79,20 +78,6 @@ TEST(IsBoundaryLine, Shapes) {
     for (const Case& c : cases) {
         EXPECT_EQ(isBoundaryLine(c.boundary, c.line, c.strict), c.want) << c.name;
     }
-}
-
-TEST(FindBoundary, PositionOfFirstMatch) {
-    NameList empty;
-    EXPECT_EQ(findBoundary(empty, "------=_NextPart_000", 0), 0) << "an empty list matches nothing";
-
-    NameList boundaries;
-    boundaries.add("outer");
-    boundaries.add("inner");
-    EXPECT_EQ(findBoundary(boundaries, "--inner", 1), 2);
-    EXPECT_EQ(findBoundary(boundaries, "--outer--", 1), 1);
-    EXPECT_EQ(findBoundary(boundaries, "plain text", 0), 0);
-    EXPECT_EQ(findBoundary(boundaries, "------=_NextPart_000", 0), 1);
-    EXPECT_EQ(findBoundary(boundaries, "------=_NextPart_000", 1), 0);
 }
 
 }  // namespace
