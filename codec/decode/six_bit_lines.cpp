@@ -123,7 +123,7 @@ std::size_t cleanBase64Groups(SimdLevel level, const char* symbols, std::size_t 
     if (level == SimdLevel::avx2) return cleanGroupsAvx2(symbols, groups, out);
     if (level == SimdLevel::ssse3) return cleanGroupsSsse3(symbols, groups, out);
 #else
-    (void)level, (void)symbols, (void)groups, (void)out;
+    static_cast<void>(level), static_cast<void>(symbols), static_cast<void>(groups), static_cast<void>(out);
 #endif
     return 0;
 }
