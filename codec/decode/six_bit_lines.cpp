@@ -70,7 +70,11 @@ __attribute__((target("ssse3"))) std::size_t cleanGroupsSsse3(const char* symbol
         __m128i block = load16(symbols + 4 * done);
         if (!translate16(block)) break;
         const __m128i bytes = pack16(block);
-        std::memcpy(out + 3 * done, &bytes, 12);  // exactly: nothing lands beyond the clean groups
+        // Exactly twelve bytes, from registers: nothing lands beyond the clean groups.
+        std::uint8_t* const at = out + 3 * done;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(at), bytes);
+        const int last = _mm_cvtsi128_si32(_mm_unpackhi_epi64(bytes, bytes));
+        std::memcpy(at + 8, &last, 4);
     }
     return done;
 }
@@ -99,6 +103,9 @@ __attribute__((target("avx2"))) std::size_t cleanGroupsAvx2(const char* symbols,
         const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(words, packBytes), packLanes);
         std::memcpy(out + 3 * done, &bytes, 24);
     }
+    // The compiler does not clear the upper halves for a target attribute: without this,
+    // every SSE instruction after the kernel pays for the transition.
+    _mm256_zeroupper();
     return done + cleanGroupsSsse3(symbols + 4 * done, groups - done, out + 3 * done);
 }
 
@@ -128,6 +135,26 @@ std::size_t cleanBase64Groups(SimdLevel level, const char* symbols, std::size_t 
     return 0;
 }
 
+// Decodes the leading groups of `groups` whole groups whose symbols are all in `table`;
+// returns how many. One test per group: values in the alphabet are below 64.
+std::size_t cleanGroupsScalar(const char* symbols, std::size_t groups, const DecodeTable& table,
+                              std::uint8_t* out) noexcept {
+    std::size_t done = 0;
+    for (; done < groups; ++done) {
+        const char* const at = symbols + 4 * done;
+        const auto c0 = static_cast<unsigned char>(at[0]), c1 = static_cast<unsigned char>(at[1]);
+        const auto c2 = static_cast<unsigned char>(at[2]), c3 = static_cast<unsigned char>(at[3]);
+        if ((c0 | c1 | c2 | c3) >= 128) break;
+        const unsigned v0 = table[c0], v1 = table[c1], v2 = table[c2], v3 = table[c3];
+        if ((v0 | v1 | v2 | v3) >= 64) break;
+        std::uint8_t* const bytes = out + 3 * done;
+        bytes[0] = static_cast<std::uint8_t>(v0 << 2 | v1 >> 4);
+        bytes[1] = static_cast<std::uint8_t>(v1 << 4 | v2 >> 2);
+        bytes[2] = static_cast<std::uint8_t>(v2 << 6 | v3);
+    }
+    return done;
+}
+
 SimdLevel levelFromEnvironment(SimdLevel supported) noexcept {
     const char* forced = std::getenv("KODRA_SIMD");
     if (!forced) return supported;
@@ -153,22 +180,27 @@ SixBitLineResult decodeSixBitLineAt(SimdLevel level, const char* symbols, std::s
                                     std::size_t count, const DecodeTable& table, SixBitRules rules,
                                     std::uint8_t* out) noexcept {
     SixBitLineResult result;
+    // The whole groups that the count has room for and the line holds: clean ones take the
+    // fast paths, and the first other group and all after it the rules below.
+    const std::size_t whole = std::min(count / 3, available / 4);
     std::size_t k = 0;  // groups decoded
     if (&table == &base64Table && level != SimdLevel::scalar)
-        k = cleanBase64Groups(std::min(level, supportedSimdLevel()), symbols, std::min(count / 3, available / 4),
-                              out);
+        k = cleanBase64Groups(std::min(level, supportedSimdLevel()), symbols, whole, out);
+    k += cleanGroupsScalar(symbols + 4 * k, whole - k, table, out + 3 * k);
     for (; 3 * k < count; ++k) {
         const std::size_t at = 4 * k;
         const std::size_t left = at < available ? available - at : 0;
         const std::size_t room = std::min<std::size_t>(3, count - 3 * k);
         std::uint8_t* const target = out + 3 * k;
         std::uint8_t group[3];
-        const int produced = decodeGroup(left > 0 ? symbols + at : symbols, left, group, table);
-        const auto got = static_cast<std::size_t>(produced);
+        // Straight into place while the count has room for the whole group.
+        std::uint8_t* const into = room == 3 ? target : group;
+        const auto got = static_cast<std::size_t>(decodeGroup(left > 0 ? symbols + at : symbols, left, into, table));
         if (got == 3) {
-            std::memcpy(target, group, room);
+            if (into == group) std::memcpy(target, group, room);
             continue;
         }
+        if (into == target) std::memcpy(group, target, got);
         switch (rules) {
             case SixBitRules::fileUu:
                 if (got == 0) return {0, at, SixBitStop::failed};
