@@ -13,7 +13,7 @@ namespace kodra {
 // What a line does with a group that does not decode to three bytes.
 enum class SixBitRules {
     // DecodeFile's UU family: trailing symbols lost in transit were blanks, zero bits,
-    // and the line goes on; a group with fewer than two symbols fails the line.
+    // and the line goes on; a group without two symbols of the alphabet first fails the line.
     fileUu,
     // DecodeFile's Base64: "=" padding may shorten the line's last group only; any other
     // short group fails the line.
