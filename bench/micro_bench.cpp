@@ -5,6 +5,7 @@
 #include "decode/boundary_list.h"
 #include "decode/decode_group.h"
 #include "decode/section_scanner.h"
+#include "decode/six_bit_lines.h"
 #include "encode/buffer_codec.h"
 #include "encode/line_encoders.h"
 #include "frame/line_reader.h"
@@ -12,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -83,6 +85,31 @@ void decodeGroupBench(benchmark::State& state) {
     setBytes(state, 57);
 }
 BENCHMARK(decodeGroupBench);
+
+// One Base64 line of range(1) symbols (76: the MIME line; 1020: the longest whole-group
+// line DecodeFile reads) through the shared line decoder at level range(0): 0 scalar,
+// 1 SSSE3, 2 AVX2.
+void sixBitLineBench(benchmark::State& state) {
+    const auto level = static_cast<kodra::SimdLevel>(state.range(0));
+    if (level > kodra::supportedSimdLevel()) {
+        state.SkipWithError("level not supported here");
+        return;
+    }
+    const auto symbols = static_cast<std::size_t>(state.range(1));
+    std::string line = encoded(2, payload(symbols));
+    line.erase(std::remove_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }), line.end());
+    line.resize(symbols);
+    const std::size_t count = symbols / 4 * 3;
+    std::vector<std::uint8_t> out(count);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kodra::decodeSixBitLineAt(level, line.data(), line.size(), count,
+                                                           kodra::base64Table, kodra::SixBitRules::fileBase64,
+                                                           out.data()));
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, count);
+}
+BENCHMARK(sixBitLineBench)->ArgsProduct({{0, 1, 2}, {76, 1020}});
 
 void readTextLineBench(benchmark::State& state) {
     std::string text = encoded(2, payload(kPayloadSize));

@@ -107,6 +107,16 @@ def buffers():
         yield "buffer%d" % kind, bytes([selector]) + encode_lines(data, kind)
 
 
+def six_bit_lines():
+    data = payload(300)
+    for selector in range(12):
+        body = encode_lines(data, UU if selector % 3 == 1 else XX if selector % 3 == 2 else B64)
+        first = body.split(b"\r\n")[0]
+        if selector % 3 == 1 or selector % 3 == 2:
+            first = first[1:]  # the length character is the caller's
+        yield "line%d" % selector, bytes([selector, 8]) + first
+
+
 def binhex_only(message):
     start = message.find(b"(This file")
     return message[start:] if start >= 0 else message
@@ -127,6 +137,7 @@ write("message_info", list(headers()) + list(messages())[:6])
 write("mime_time", dates())
 write("encoded_words", words())
 write("decode_buffer", buffers())
+write("six_bit_lines", six_bit_lines())
 write("binhex", [(n, binhex_only(m)) for n, m in all_messages if b"(This file" in m] +
       [("hexbin", b"(This file must be converted with BinHex 4.0)\r\n#TEXT\r\n***COMPRESSED\r\n***RESOURCE\r\n"
                   b"48656C6C6F\r\n***CRC:01F4\r\n***END\r\n")])

@@ -4,8 +4,8 @@
 
 #include "binhex/binhex.h"
 #include "decode/boundary_list.h"
-#include "decode/decode_group.h"
 #include "decode/section_scanner.h"
+#include "decode/six_bit_lines.h"
 #include "frame/file_names.h"
 #include "frame/library_state.h"
 #include "frame/line_reader.h"
@@ -334,24 +334,12 @@ void Decoder::endSection() noexcept {
 }
 
 bool Decoder::decodeGroups(std::size_t symbolsStart, std::size_t length, std::size_t& count) noexcept {
-    const char* line = line_.get();
-    auto* out = reinterpret_cast<std::uint8_t*>(decoded_.get());
-    for (std::size_t k = 0; 3 * k < count; ++k) {
-        const std::size_t at = symbolsStart + 4 * k;
-        const std::size_t available = at < length ? length - at : 0;
-        const int produced = decodeGroup(line + at, available, out + 3 * k, *scan_.table);
-        if (produced == 0) return false;
-        if (produced == 3) continue;
-        if (type_ == kUuSection) {
-            // Trailing blanks lost in transit: they stood for zero bits.
-            for (int i = produced; i < 3; ++i) out[3 * k + static_cast<std::size_t>(i)] = 0;
-        } else if (3 * (k + 1) >= count) {
-            count -= static_cast<std::size_t>(3 - produced);
-        } else {
-            return false;
-        }
-    }
-    return true;
+    const SixBitLineResult result =
+        decodeSixBitLine(line_.get() + symbolsStart, length - symbolsStart, count, *scan_.table,
+                         type_ == kUuSection ? SixBitRules::fileUu : SixBitRules::fileBase64,
+                         reinterpret_cast<std::uint8_t*>(decoded_.get()));
+    count = result.bytes;
+    return result.stop == SixBitStop::none;
 }
 
 // Decodes the data line in line_, of strlen length.

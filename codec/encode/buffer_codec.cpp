@@ -1,6 +1,6 @@
 #include "encode/buffer_codec.h"
 
-#include "decode/decode_group.h"
+#include "decode/six_bit_lines.h"
 #include "decode/text_decoders.h"
 #include "encode/line_encoders.h"
 
@@ -44,29 +44,13 @@ std::size_t decodeSixBitLines(const char* input, std::size_t length, std::uint8_
             ++p;
         }
         if (owed == 0) break;
-        bool ended = false;
-        while (owed > 0) {
-            std::uint8_t group[3];
-            const int produced = decodeGroup(input + p, length - p, group, table);
-            const std::size_t counted = std::min<std::size_t>(3, owed);
-            const std::size_t copied = std::min<std::size_t>(counted, static_cast<std::size_t>(produced));
-            std::memcpy(out + w, group, copied);
-            // Bytes the line's count claims but the group did not deliver are zeros,
-            // never whatever the caller's buffer held.
-            std::memset(out + w + copied, 0, counted - copied);
-            w += counted;
-            owed -= counted;
-            if (produced == 3) {
-                p += 4;
-                continue;
-            }
-            // Padding in a Base64 line's last group shortens the result.
-            if (base64 && owed == 0) w = w - counted + static_cast<std::size_t>(produced);
-            ended = true;
-            break;
-        }
+        const SixBitLineResult line = decodeSixBitLine(input + p, length - p, owed, table,
+                                                       base64 ? SixBitRules::bufferBase64 : SixBitRules::bufferUu,
+                                                       out + w);
+        w += line.bytes;
+        p += line.consumed;
         while (p < length && isLineEnd(input[p])) ++p;
-        if (ended) break;
+        if (line.stop != SixBitStop::none) break;
     }
     return w;
 }
