@@ -1,4 +1,5 @@
 // BinHex 4.0 sections read the way the scanner and the decoding driver read them.
+#include "support/portable.h"
 #include "binhex/binhex.h"
 #include "binhex/binhex_decoder_state.h"
 #include "binhex/binhex_test_support.h"
@@ -133,7 +134,7 @@ std::vector<test::DecodeOutcome> decodeAll(const std::string& text) {
         outcome.header = readBinHexHeader(input.get(), name);
         outcome.name = name;
         if (outcome.header == 1) {
-            test::FilePtr output(std::tmpfile());
+            test::FilePtr output(kodra::testing::temporaryStream());
             outcome.forks = decodeBinHexForks(input.get(), output.get(), line);
             outcome.data = test::bytesOf(output.get());
         }

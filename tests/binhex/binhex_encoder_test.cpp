@@ -1,4 +1,5 @@
 // The BinHex 4.0 file encoder: the stream it writes, and what the decoder reads back.
+#include "support/portable.h"
 #include "binhex/binhex.h"
 #include "binhex/binhex_decoder_state.h"
 #include "binhex/binhex_test_support.h"
@@ -20,7 +21,7 @@ struct Encoded {
 
 Encoded encode(const char* name, const Bytes& source, std::uint64_t length) {
     test::FilePtr input = test::streamWith(source);
-    test::FilePtr output(std::tmpfile());
+    test::FilePtr output(kodra::testing::temporaryStream());
     Encoded encoded;
     encoded.result = encodeBinHexFile(name, length, input.get(), output.get());
     encoded.text = test::contentsOf(output.get());

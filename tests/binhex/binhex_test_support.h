@@ -2,6 +2,8 @@
 // an independent, deliberately plain builder and reader of BinHex 4.0 text.
 #pragma once
 
+#include "support/portable.h"
+
 #include "support/temp_folder.h"
 
 #include "binhex/binhex.h"
@@ -90,7 +92,7 @@ Bytes runHeavyBytes(std::size_t size, unsigned seed);
 
 
 inline FilePtr streamWith(std::string_view content) {
-    FilePtr file(std::tmpfile());
+    FilePtr file(kodra::testing::temporaryStream());
     if (!file) {
         ADD_FAILURE() << "no temporary file";
         return file;
@@ -253,7 +255,7 @@ inline Bytes expandRuns(const Bytes& coded) {
 inline DecodeOutcome decodeStream(std::string_view stream) {
     DecodeOutcome outcome;
     FilePtr input = streamWith(stream);
-    FilePtr output(std::tmpfile());
+    FilePtr output(kodra::testing::temporaryStream());
     char line[1025] = {};
     if (std::fgets(line, sizeof line, input.get()) == nullptr) return outcome;
     line[std::strcspn(line, "\r\n")] = '\0';

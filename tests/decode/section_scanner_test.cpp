@@ -1,3 +1,4 @@
+#include "support/portable.h"
 #include "decode/section_scanner.h"
 
 #include "decode/boundary_list.h"
@@ -29,7 +30,7 @@ class ScannerTest : public ::testing::TestWithParam<ScanCase> {};
 
 TEST_P(ScannerTest, Recognises) {
     const ScanCase& c = GetParam();
-    std::unique_ptr<std::FILE, FileCloser> input(std::tmpfile());
+    std::unique_ptr<std::FILE, FileCloser> input(kodra::testing::temporaryStream());
     std::fwrite(c.input.data(), 1, c.input.size(), input.get());
     std::rewind(input.get());
     char line[kLineBufferSize] = {};
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ScanCase>& row) { return std::string(row.param.name); });
 
 TEST(Scanner, QuotedBoundaryIsListed) {
-    std::unique_ptr<std::FILE, FileCloser> input(std::tmpfile());
+    std::unique_ptr<std::FILE, FileCloser> input(kodra::testing::temporaryStream());
     const std::string rest = "\r\n";
     std::fwrite(rest.data(), 1, rest.size(), input.get());
     std::rewind(input.get());

@@ -1,3 +1,4 @@
+#include "support/portable.h"
 #include "message/encoded_words.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // An input stream holding the lines that follow the decoded one.
 File streamOf(const std::string& content) {
-    File file(std::tmpfile());
+    File file(kodra::testing::temporaryStream());
     std::fwrite(content.data(), 1, content.size(), file.get());
     std::rewind(file.get());
     return file;

@@ -1,6 +1,8 @@
 // A temporary stdio stream holding given bytes, for tests of code that reads FILE*.
 #pragma once
 
+#include "support/portable.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -14,7 +16,7 @@ using Stream = std::unique_ptr<std::FILE, StreamCloser>;
 
 // A read/write binary stream positioned at the start of `bytes`.
 inline Stream streamWith(const std::string& bytes) {
-    Stream stream(std::tmpfile());
+    Stream stream(kodra::testing::temporaryStream());
     if (stream) {
         std::fwrite(bytes.data(), 1, bytes.size(), stream.get());
         std::rewind(stream.get());

@@ -11,7 +11,14 @@
 #include <stdexcept>
 #include <string>
 
-#ifndef _WIN32
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -40,6 +47,29 @@ inline std::filesystem::path makeTempFolder(const std::string& prefix) {
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     return pattern;
+#endif
+}
+
+// A new, anonymous binary stream for reading and writing, removed when closed. On
+// Windows the C runtime's tmpfile() names its files in the drive's root from a counter
+// of its own, so test processes running side by side collide; a name in the temporary
+// folder with the process id does not.
+inline std::FILE* temporaryStream() {
+#ifdef _WIN32
+    static unsigned counter = 0;
+    const std::wstring folder = std::filesystem::temp_directory_path().wstring();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring path = folder + L"\\kodra-stream-" + std::to_wstring(_getpid()) + L"-" +
+                                  std::to_wstring(++counter) + L".tmp";
+        const int descriptor =
+            _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+        if (descriptor < 0) continue;
+        if (std::FILE* stream = _fdopen(descriptor, "w+b")) return stream;
+        _close(descriptor);
+    }
+    return nullptr;
+#else
+    return std::tmpfile();
 #endif
 }
 
