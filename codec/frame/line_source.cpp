@@ -76,13 +76,16 @@ bool LineSource::refill() noexcept {
     const std::size_t got = std::fread(buffer_ + size_, 1, readSize_, input_);
     size_ += got;
     if (got < readSize_) {
-        if (std::ferror(input_)) {
-            failure_ = SourceFailure::kReadError;
-            return false;
-        }
+        // The complete lines before an error are still handed out.
+        readError_ = std::ferror(input_) != 0;
         ended_ = true;
     }
     return got > 0;
+}
+
+bool LineSource::incompleteAtError() noexcept {
+    if (readError_) failure_ = SourceFailure::kReadError;
+    return failed();
 }
 
 bool LineSource::next(SourceLine& line) noexcept {
@@ -110,7 +113,7 @@ bool LineSource::next(SourceLine& line) noexcept {
         } else {
             scanned_ = cursor_ + window;
             if (!(capped && available >= cap_ + 2) && refill()) continue;
-            if (failed()) return false;
+            if (incompleteAtError()) return false;
             if (available == 0) return false;
             // The end of the input, or a line longer than the cap.
             length = available;
@@ -147,11 +150,12 @@ std::size_t LineSource::readPiece(char* buffer, std::size_t size) noexcept {
         std::size_t count = 0;
         if (lf) {
             count = static_cast<std::size_t>(lf - (data_ + cursor_)) + 1;
-        } else if (window == most || !refill()) {
+        } else if (window < most && refill()) {
+            continue;
+        } else {
+            if (window < most && incompleteAtError()) return 0;
             if (failed()) return 0;
             count = window;
-        } else {
-            continue;
         }
         if (count == 0) return 0;
         std::memcpy(buffer, data_ + cursor_, count);

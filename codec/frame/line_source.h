@@ -19,7 +19,7 @@ enum class LineEnd : unsigned char {
 
 enum class SourceFailure : unsigned char {
     kNone,
-    kReadError,  // the stream reported an error; the incomplete line is not handed out
+    kReadError,  // the stream reported an error; the lines completed before it were handed out
     kNoMemory,   // the buffer could not grow to hold the line
 };
 
@@ -97,6 +97,9 @@ public:
 private:
     // Reads once more into the buffer; false when nothing came (end or failure).
     bool refill() noexcept;
+    // At an incomplete line with nothing more to read: turns a read error into the failure;
+    // true when the source has failed.
+    bool incompleteAtError() noexcept;
     std::size_t oldestNeeded() const noexcept;
     bool makeRoom() noexcept;
     void moveTo(std::size_t index) noexcept;
@@ -113,7 +116,8 @@ private:
     bool hasLast_ = false;
     bool marked_ = false;
     std::uint64_t markOffset_ = 0;
-    bool ended_ = false;  // the stream has nothing more
+    bool ended_ = false;      // the stream has nothing more
+    bool readError_ = false;  // ... because reading it failed
     SourceFailure failure_ = SourceFailure::kNone;
     std::size_t cap_;
     std::size_t readSize_;

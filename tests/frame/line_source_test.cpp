@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -482,6 +483,7 @@ TEST(LineSource, NextAfterReadPieceGivesTheRestOfTheLine) {
 }
 
 TEST(LineSource, ReadErrorIsReportedAsFailure) {
+    KODRA_POSIX_ONLY("the Windows C runtime reads a write-only stream as at its end, without an error");
     testing::TempFolder folder;
     const std::string path = folder.file("written.txt");
     testing::writeFile(path, "some\nlines\n");
@@ -495,6 +497,39 @@ TEST(LineSource, ReadErrorIsReportedAsFailure) {
     char buffer[8];
     EXPECT_EQ(source.readPiece(buffer, sizeof buffer), 0u);
 }
+
+#if defined(__GLIBC__)
+// A stream that gives its bytes and then fails, made with fopencookie.
+struct FailingCookie {
+    std::string bytes;
+    std::size_t at = 0;
+};
+
+ssize_t readFailing(void* cookie, char* buffer, std::size_t size) {
+    auto* state = static_cast<FailingCookie*>(cookie);
+    if (state->at == state->bytes.size()) return -1;
+    const std::size_t count = std::min(size, state->bytes.size() - state->at);
+    std::memcpy(buffer, state->bytes.data() + state->at, count);
+    state->at += count;
+    return static_cast<ssize_t>(count);
+}
+
+TEST(LineSource, ReadErrorAfterSomeLines) {
+    for (const std::size_t readSize : {std::size_t{1}, std::size_t{7}, kDefaultReadSize}) {
+        FailingCookie cookie{"one\r\ntwo\nunfinished", 0};
+        cookie_io_functions_t functions{};
+        functions.read = &readFailing;
+        testing::Stream stream(fopencookie(&cookie, "r", functions));
+        ASSERT_TRUE(stream);
+        std::setvbuf(stream.get(), nullptr, _IONBF, 0);
+        LineSource source(stream.get(), {kNoLineCap, readSize});
+        const auto got = readAll(source);
+        const std::vector<Piece> want = {{"one", LineEnd::kCrLf, false}, {"two", LineEnd::kLf, false}};
+        EXPECT_EQ(got, want) << "read size " << readSize << ": got " << show(got) << ", want " << show(want);
+        EXPECT_EQ(source.failure(), SourceFailure::kReadError) << "read size " << readSize;
+    }
+}
+#endif
 
 TEST(LineSource, AllocationFailureIsReportedAsFailure) {
 #if defined(__SANITIZE_ADDRESS__)
