@@ -45,7 +45,8 @@ bool LineSource::makeRoom() noexcept {
     char* target = buffer_;
     std::size_t capacity = capacity_;
     if (live > capacity_ / 2 || capacity_ - live < readSize_) {
-        if (live > std::numeric_limits<std::size_t>::max() / 2 - readSize_) {
+        constexpr std::size_t kHalf = std::numeric_limits<std::size_t>::max() / 2;
+        if (readSize_ > kHalf || live > kHalf - readSize_ || capacity_ > kHalf) {
             failure_ = SourceFailure::kNoMemory;
             return false;
         }
