@@ -122,6 +122,15 @@ def binhex_only(message):
     return message[start:] if start >= 0 else message
 
 
+def line_inputs():
+    """The first byte picks the cap, the unread and the mark; the rest is the text."""
+    texts = [b"", b"one\r\ntwo\nthree", b"a\rb\r\r\n\n\x00c\r", b"x" * 1023 + b"\r\n" + b"y" * 1025 + b"\r",
+             b"".join(b"A" * 76 + b"\r\n" for _ in range(20))]
+    for i, text in enumerate(texts):
+        for choice in (0, 9, 58, 131, 255):
+            yield "lines%d-%d" % (i, choice), bytes([choice]) + text
+
+
 def write(target, items):
     folder = os.path.join(here, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -138,6 +147,7 @@ write("mime_time", dates())
 write("encoded_words", words())
 write("decode_buffer", buffers())
 write("six_bit_lines", six_bit_lines())
+write("line_source", line_inputs())
 write("binhex", [(n, binhex_only(m)) for n, m in all_messages if b"(This file" in m] +
       [("hexbin", b"(This file must be converted with BinHex 4.0)\r\n#TEXT\r\n***COMPRESSED\r\n***RESOURCE\r\n"
                   b"48656C6C6F\r\n***CRC:01F4\r\n***END\r\n")])

@@ -2,6 +2,7 @@
 
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
+#include "frame/line_source.h"
 
 #include <climits>
 #include <cstring>
@@ -56,6 +57,13 @@ bool findWord(char* from, Word& word) noexcept {
     return false;
 }
 
+// Removes one LF and then one CR from the end of the text just joined at tail.
+void stripLineEnd(char* tail) noexcept {
+    std::size_t added = std::strlen(tail);
+    if (added > 0 && tail[added - 1] == '\n') tail[--added] = '\0';
+    if (added > 0 && tail[added - 1] == '\r') tail[--added] = '\0';
+}
+
 // Appends the next input line (without its line end) to text, only into the room
 // left; the rest of a longer line stays in the input as a line of its own.
 bool joinNextLine(std::FILE* input, char* text, std::size_t length, std::size_t room) noexcept {
@@ -66,9 +74,19 @@ bool joinNextLine(std::FILE* input, char* text, std::size_t length, std::size_t 
         *tail = '\0';
         return false;
     }
-    std::size_t added = std::strlen(tail);
-    if (added > 0 && tail[added - 1] == '\n') tail[--added] = '\0';
-    if (added > 0 && tail[added - 1] == '\r') tail[--added] = '\0';
+    stripLineEnd(tail);
+    return true;
+}
+
+// The same from a line source, whose pieces are the stream's.
+bool joinNextLine(LineSource* input, char* text, std::size_t length, std::size_t room) noexcept {
+    if (!input || room < length + 2) return false;
+    char* tail = text + length;
+    if (input->readPiece(tail, room - length) == 0) {
+        *tail = '\0';
+        return false;
+    }
+    stripLineEnd(tail);
     return true;
 }
 
@@ -89,9 +107,8 @@ std::size_t decodePiece(char* piece, std::size_t size, bool base64) noexcept {
     return decodeQuotedPrintable(piece, size).kept;
 }
 
-}  // namespace
-
-int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept {
+template <typename Input>
+int decodeWords(Input* input, char* text, std::size_t room) noexcept {
     if (!text || room == 0) return 0;
     Word word{};
     if (!findWord(text, word)) return 0;
@@ -128,6 +145,16 @@ int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept 
         }
         word = following;
     }
+}
+
+}  // namespace
+
+int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept {
+    return decodeWords(input, text, room);
+}
+
+int decodeEncodedWords(LineSource& input, char* text, std::size_t room) noexcept {
+    return decodeWords(&input, text, room);
 }
 
 }  // namespace kodra

@@ -6,6 +6,8 @@
 
 namespace kodra {
 
+class LineSource;
+
 // Rewrites the NUL-terminated text in place (room: bytes available at text, NUL
 // included), replacing each encoded word "=?iso-8859-N?Q|B?...?=" or "=?big5?Q|B?...?="
 // (RFC 2047; charset and mode letter in any case) by its raw bytes, without charset
@@ -15,5 +17,8 @@ namespace kodra {
 // left; a word still open at the end of input or of the room ends at the line end.
 // Returns 1 when the text held an encoded word, else 0 (text unchanged).
 int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept;
+
+// The same, joining lines from a line source (its fgets-style pieces).
+int decodeEncodedWords(LineSource& input, char* text, std::size_t room) noexcept;
 
 }  // namespace kodra

@@ -1,6 +1,7 @@
 #include "message/message_info.h"
 
 #include "frame/line_reader.h"
+#include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/encoded_words.h"
 #include "platform/platform.h"
@@ -47,6 +48,16 @@ void assignCut(std::optional<std::string>& field, const char* text, std::size_t 
     appendCut(*field, text, limit);
 }
 
+// Reads the next line as readTextLine does, in pieces of at most 1023 characters up to a
+// NUL: header fields keep their results for longer lines until they take whole lines.
+bool readClassicLine(LineSource& source, char (&line)[kLineBufferSize]) noexcept {
+    if (source.readPiece(line, kMaxLineLength + 1) == 0) return false;
+    std::size_t length = std::strlen(line);
+    if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
+    if (length > 0 && line[length - 1] == '\r') line[--length] = '\0';
+    return true;
+}
+
 }  // namespace
 
 const char* skipBlanks(const char* text) noexcept {
@@ -68,9 +79,10 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLi
     // searched only once a second one joins: then it runs to the end of the line joined.
     int deliveryLines = 0;
     std::optional<std::string> firstLineTail;  // after the first line's ";", joined with the second
+    LineSource source(file.get());
     char line[kLineBufferSize];
-    while (readTextLine(nullptr, file.get(), line)) {
-        decodeEncodedWords(file.get(), line, sizeof line);
+    while (readClassicLine(source, line)) {
+        decodeEncodedWords(source, line, sizeof line);
         if (line[0] == '\0') break;  // the blank line ends the header section
 
         if ((line[0] == ' ' || line[0] == '\t') && open) {
