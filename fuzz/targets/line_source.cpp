@@ -3,6 +3,7 @@
 // splitter's lines, and readPiece must be fgets.
 #include "frame/line_source.h"
 #include "fuzz_support.h"
+#include "support/reference_lines.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,41 +17,7 @@ using kodra::LineSource;
 using kodra::SourceLine;
 using kodra::fuzz::check;
 
-struct Piece {
-    std::string text;
-    LineEnd end;
-    bool continues;
-    bool operator==(const Piece& other) const {
-        return text == other.text && end == other.end && continues == other.continues;
-    }
-    bool operator!=(const Piece& other) const { return !(*this == other); }
-};
-
-std::vector<Piece> reference(const std::string& input, std::size_t cap) {
-    std::vector<Piece> lines;
-    std::size_t start = 0;
-    while (start < input.size()) {
-        const std::size_t lf = input.find('\n', start);
-        std::string text;
-        LineEnd end = LineEnd::kNone;
-        if (lf == std::string::npos) {
-            text = input.substr(start);
-            start = input.size();
-        } else {
-            text = input.substr(start, lf - start);
-            end = LineEnd::kLf;
-            if (!text.empty() && text.back() == '\r') {
-                text.pop_back();
-                end = LineEnd::kCrLf;
-            }
-            start = lf + 1;
-        }
-        std::size_t at = 0;
-        for (; text.size() - at > cap; at += cap) lines.push_back({text.substr(at, cap), LineEnd::kNone, true});
-        lines.push_back({text.substr(at), end, false});
-    }
-    return lines;
-}
+using kodra::testing::Piece;
 
 // Reads every line, unreading once after line unreadAt and returning once to a mark
 // taken after line markAt (both against the reference).
@@ -110,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t unreadAt = choice / 8u % 6u;
     const std::size_t markAt = choice / 48u;
 
-    const std::vector<Piece> want = reference(input, cap);
+    const std::vector<Piece> want = kodra::testing::referenceLines(input, cap);
     {
         LineSource source(input.data(), input.size(), {cap, kodra::kDefaultReadSize});
         check(readAll(source, unreadAt, markAt) == want, "memory block differs from the reference");

@@ -1,6 +1,7 @@
 #include "frame/line_source.h"
 #include "support/memory_stream.h"
 #include "support/portable.h"
+#include "support/reference_lines.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,8 @@ namespace {
 
 using testing::streamWith;
 
-struct Piece {
-    std::string text;
-    LineEnd end;
-    bool continues;
-    bool operator==(const Piece& other) const {
-        return text == other.text && end == other.end && continues == other.continues;
-    }
-};
+using testing::Piece;
+using testing::referenceLines;
 
 std::string show(const std::string& bytes) {
     std::string out;
@@ -51,38 +46,6 @@ std::string show(const std::vector<Piece>& pieces) {
     return out + "]";
 }
 
-// The oracle: split at every LF, a CR right before it belongs to the line end, a last
-// line without LF counts when not empty; lines over the cap are cut into cap-sized pieces.
-std::vector<Piece> referenceLines(const std::string& input, std::size_t cap = kNoLineCap) {
-    std::vector<Piece> lines;
-    std::size_t start = 0;
-    while (start < input.size()) {
-        const std::size_t lf = input.find('\n', start);
-        std::string text;
-        LineEnd end = LineEnd::kNone;
-        if (lf == std::string::npos) {
-            text = input.substr(start);
-            start = input.size();
-        } else {
-            text = input.substr(start, lf - start);
-            end = LineEnd::kLf;
-            if (!text.empty() && text.back() == '\r') {
-                text.pop_back();
-                end = LineEnd::kCrLf;
-            }
-            start = lf + 1;
-        }
-        std::size_t at = 0;
-        while (text.size() - at > cap) {
-            lines.push_back({text.substr(at, cap), LineEnd::kNone, true});
-            at += cap;
-        }
-        lines.push_back({text.substr(at), end, false});
-    }
-    return lines;
-}
-
-// The offsets where each reference piece starts, and the input's end.
 std::vector<std::uint64_t> referenceStarts(const std::vector<Piece>& pieces) {
     std::vector<std::uint64_t> starts{0};
     for (const Piece& piece : pieces) {
