@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from cli_support import CliTestCase, files_under, run, uu_section
+from cli_support import CliTestCase, run, uu_section
 
 
 class SpecialFileTest(CliTestCase):
@@ -23,13 +23,7 @@ class SpecialFileTest(CliTestCase):
             {"name": "join", "args": ["join", "pipe"]},
             {"name": "device", "args": ["decode", "-y", "/dev/zero"]},
         ]
-        for case in cases:
-            with self.subTest(case["name"]):
-                before = files_under(self.dir)
-                result = run(*case["args"], cwd=self.dir)
-                self.assertExit(result, 2, case["name"])
-                self.assertIn("is not a regular file", result.stderr.decode())
-                self.assertEqual(files_under(self.dir), before, "got files written")
+        self.assertRefused([dict(case, message="is not a regular file") for case in cases])
 
     def test_fifo_and_link_outputs_are_refused(self):
         self.write("elsewhere/target.txt", b"keep")
@@ -49,15 +43,9 @@ class SpecialFileTest(CliTestCase):
              "message": "both an input and the output"},
         ]
         message = (self.dir / "msg.eml").read_bytes()
-        for case in cases:
-            with self.subTest(case["name"]):
-                before = files_under(self.dir)
-                result = run(*case["args"], cwd=self.dir)
-                self.assertExit(result, 2, case["name"])
-                self.assertIn(case["message"], result.stderr.decode())
-                self.assertEqual(files_under(self.dir), before, "got files written")
-                self.assertEqual((self.dir / "elsewhere/target.txt").read_bytes(), b"keep")
-                self.assertEqual((self.dir / "msg.eml").read_bytes(), message)
+        self.assertRefused(cases)
+        self.assertEqual((self.dir / "elsewhere/target.txt").read_bytes(), b"keep")
+        self.assertEqual((self.dir / "msg.eml").read_bytes(), message)
 
     def test_decoding_twice_reports_the_files_again(self):
         # The same bytes written again are still a write: the watcher compares times too.
