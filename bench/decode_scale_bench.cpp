@@ -2,6 +2,7 @@
 // pre-scan (GetNumFilesToDecode and every GetEncodedFile) over a message of many small
 // sections, and a Base64 decode after many boundaries of different lengths.
 // Run: build/default/bench/kodra_scale_bench
+#include "bench_files.h"
 #include "kodra32.h"
 
 #include <benchmark/benchmark.h>
@@ -17,27 +18,8 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// A scratch folder, removed at the end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        char pattern[] = "/tmp/kodra-scale-XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-    }
-    ~ScratchFolder() {
-        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
-
-void writeFile(const std::string& path, const std::string& text) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (file) std::fwrite(text.data(), 1, text.size(), file.get());
-}
+using kodra::bench::ScratchFolder;
+using kodra::bench::writeFile;
 
 std::string base64Lines(std::size_t size) {
     std::mt19937 random(20240601u);
@@ -60,7 +42,7 @@ std::string manySections(int sections) {
 
 void preScanSectionsBench(benchmark::State& state) {
     const int sections = static_cast<int>(state.range(0));
-    ScratchFolder folder;
+    ScratchFolder folder("kodra-scale-");
     const std::string input = folder.path + "/in.txt";
     writeFile(input, manySections(sections));
     char entry[1024];
@@ -77,7 +59,7 @@ BENCHMARK(preScanSectionsBench)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmar
 // Base64 part ended by the last of them.
 void base64ManyBoundariesBench(benchmark::State& state) {
     const int boundaries = static_cast<int>(state.range(0));
-    ScratchFolder folder;
+    ScratchFolder folder("kodra-scale-");
     std::string text = "MIME-Version: 1.0\r\n";
     std::string last;
     for (int i = 0; i < boundaries; ++i) {

@@ -2,6 +2,7 @@
 // declares many boundaries, and the header readers on one long folded Subject (time, and
 // the peak memory of one call measured in a child process).
 // Run: build/default/bench/kodra_message_bench
+#include "bench_files.h"
 #include "kodra32.h"
 
 #include <benchmark/benchmark.h>
@@ -17,26 +18,10 @@
 
 namespace {
 
+using kodra::bench::ScratchFolder;
+using kodra::bench::writeFile;
+
 constexpr int kTextLines = 20000;
-
-// A scratch folder for the benchmark files, removed at the end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        char pattern[] = "/tmp/kodra-message-bench-XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-    }
-    ~ScratchFolder() {
-        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
-
-void writeFile(const std::string& path, const std::string& text) {
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-}
 
 // Peak resident memory of one call, in KiB, run in a child so that nothing before counts.
 long peakKibOf(const std::function<void()>& call) {
@@ -66,7 +51,7 @@ std::string manyBoundaries(int boundaries) {
 }
 
 void messageTextBench(benchmark::State& state) {
-    ScratchFolder folder;
+    ScratchFolder folder("kodra-message-bench-");
     const std::string message = folder.path + "/message.eml";
     const std::string target = folder.path + "/text.txt";
     const std::string text = manyBoundaries(static_cast<int>(state.range(0)));
@@ -86,7 +71,7 @@ std::string longSubject(int mebibytes) {
 }
 
 void headerFieldBench(benchmark::State& state) {
-    ScratchFolder folder;
+    ScratchFolder folder("kodra-message-bench-");
     const std::string message = folder.path + "/message.eml";
     const int mebibytes = static_cast<int>(state.range(0));
     writeFile(message, longSubject(mebibytes));
@@ -99,7 +84,7 @@ void headerFieldBench(benchmark::State& state) {
 BENCHMARK(headerFieldBench)->Arg(1)->Arg(32)->Unit(benchmark::kMillisecond);
 
 void messageInfoBench(benchmark::State& state) {
-    ScratchFolder folder;
+    ScratchFolder folder("kodra-message-bench-");
     const std::string message = folder.path + "/message.eml";
     const int mebibytes = static_cast<int>(state.range(0));
     writeFile(message, longSubject(mebibytes));

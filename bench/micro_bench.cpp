@@ -1,6 +1,7 @@
 // Micro-benchmarks of the hot paths: buffer coding per type, the group decoder, the line
 // reader, the section scanner on a header block, the data-line path of DecodeFile and
 // the BinHex layers. Run: build/default/bench/kodra_micro_bench
+#include "bench_files.h"
 #include "binhex/binhex.h"
 #include "decode/boundary_list.h"
 #include "decode/decode_group.h"
@@ -25,6 +26,10 @@
 
 namespace {
 
+using kodra::bench::FilePtr;
+using kodra::bench::ScratchFolder;
+using kodra::bench::writeFile;
+
 constexpr std::size_t kPayloadSize = 1u << 20;
 
 std::vector<char> payload(std::size_t size) {
@@ -37,11 +42,6 @@ std::vector<char> payload(std::size_t size) {
 void setBytes(benchmark::State& state, std::size_t perIteration) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(perIteration));
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // A read-only stream over text (kept alive by the caller).
 FilePtr memoryStream(std::string& text) { return FilePtr(fmemopen(text.data(), text.size(), "rb")); }
@@ -146,23 +146,6 @@ void scanHeaderBlockBench(benchmark::State& state) {
     }
 }
 BENCHMARK(scanHeaderBlockBench);
-
-// A scratch folder for the file benchmarks, removed at the end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        char pattern[] = "/tmp/kodra-bench-XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-    }
-    ~ScratchFolder() {
-        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-};
-
-void writeFile(const std::string& path, const std::string& text) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (file) std::fwrite(text.data(), 1, text.size(), file.get());
-}
 
 // The data-line path of the driver: a Base64 or UU attachment decoded to its file.
 void decodeFileBench(benchmark::State& state) {
