@@ -2,11 +2,14 @@
  * kodra32.h - public interface of the Kodra codec library (libkodra32 / KODRA32.dll).
  *
  * Usable from C and C++. Every export takes narrow NUL-terminated strings and
- * 32-bit integers and returns a 32-bit integer; none of them throws. The library
- * keeps a little process-wide state without locks: callers serialise all calls.
+ * 32-bit integers and returns a 32-bit integer; none of them throws. The classic exports
+ * share the library's default context without locks: callers serialise those calls. The
+ * Kodra* context exports at the end are reentrant.
  */
 #ifndef KODRA32_H
 #define KODRA32_H
+
+#include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -256,6 +259,107 @@ KODRA_API int KODRA_CALL GetMessageText(const char *messagePath, const char *tar
  * 0 with the record zero-filled when the text has no space or its fields form no valid date.
  */
 KODRA_API int KODRA_CALL DecodeMimeTime(const char *text, KodraSystemTime *record, int toLocal);
+
+/*
+ * Reentrant decoding. A context holds everything one decode needs: its user interface,
+ * its options and the name list of mode 1. Different contexts may be used on different
+ * threads at once; one context is used by one thread at a time. The classic exports above
+ * use the library's default context (the one SetUserInterface and SetEncodingApplication
+ * change).
+ *
+ *     static int KODRA_CALL onBegin(void *self, const KodraPart *part) {
+ *         printf("%s (%d)\n", part->nameUtf8, part->encoding);
+ *         return 1;                                   (1: deliver its data, 0: skip it)
+ *     }
+ *     static int KODRA_CALL onData(void *self, const void *bytes, size_t size) {
+ *         return fwrite(bytes, 1, size, (FILE *)self) == size;   (0 stops the part)
+ *     }
+ *     static void KODRA_CALL onEnd(void *self, const KodraPart *part, int status) {}
+ *
+ *     KodraContext *context = KodraOpenContext();
+ *     KodraSink sink = {stdout, onBegin, onData, onEnd};
+ *     int decoded = KodraDecodeMemoryToSink(context, message, messageSize, &sink);
+ *     KodraDecodeFileTo(context, "inbox/0042.eml", "attachments");
+ *     KodraCloseContext(context);
+ */
+typedef struct KodraContext KodraContext;
+
+/* How a part is encoded, as reported to a sink. */
+#define KODRA_ENCODING_UU 1
+#define KODRA_ENCODING_BASE64 2
+#define KODRA_ENCODING_BINHEX 3
+#define KODRA_ENCODING_XX 4
+#define KODRA_ENCODING_TEXT 5             /* 7bit, 8bit, plain or HTML text */
+#define KODRA_ENCODING_QUOTED_PRINTABLE 6
+#define KODRA_ENCODING_UU_TABLE 7         /* UUencode with a private "table" alphabet */
+
+/* The final status of a part, as reported to a sink. */
+#define KODRA_PART_DECODED 0 /* every byte delivered, all checks passed */
+#define KODRA_PART_FAILED 1  /* a CRC or check failed, the data ended early or the sink stopped it */
+#define KODRA_PART_SKIPPED 2 /* begin declined it: its data was read through, nothing delivered */
+
+typedef struct KodraPart {
+    int index;              /* 0 for the first part of the input, then 1, 2, ... */
+    int encoding;           /* KODRA_ENCODING_* */
+    const char *name;       /* the file name found in the content, bare (no folders), as bytes */
+    size_t nameSize;        /* its length in bytes */
+    const char *nameUtf8;   /* the same name as UTF-8 (bytes that are not UTF-8 read as Latin-1) */
+    long long offset;       /* byte offset in the input of the line that opened the part */
+} KodraPart;
+
+/* A caller's receiver of decoded parts; any member but data may be null. */
+typedef struct KodraSink {
+    void *context; /* handed back to every callback */
+    /* A part begins: 1 to receive its data, 0 to skip it. */
+    int(KODRA_CALL *begin)(void *context, const KodraPart *part);
+    /* The next decoded bytes of the current part (size > 0): 1 to go on, 0 to stop the part. */
+    int(KODRA_CALL *data)(void *context, const void *bytes, size_t size);
+    /* The part has ended with a KODRA_PART_* status. */
+    void(KODRA_CALL *end)(void *context, const KodraPart *part, int status);
+} KodraSink;
+
+/* Options of KodraSetContextOption. */
+#define KODRA_OPTION_MODE 1 /* DecodeFile's mode (0 to 3) for the folder decodes; default 3 */
+
+/* Opens a context with the default user interface and options; null when memory is short. */
+KODRA_API KodraContext *KODRA_CALL KodraOpenContext(void);
+/* Closes a context (null is harmless). */
+KODRA_API void KODRA_CALL KodraCloseContext(KodraContext *context);
+/* Sets the context's user interface (copied); null restores the default. 1, or 0 for a null context. */
+KODRA_API int KODRA_CALL KodraSetContextUserInterface(KodraContext *context,
+                                                      const KodraUserInterface *userInterface);
+/* Sets an option; 1, or 0 for a null context, an unknown option or a value out of range. */
+KODRA_API int KODRA_CALL KodraSetContextOption(KodraContext *context, int option, int value);
+/* Sets the ";"-separated output paths that mode 1 takes in order (copied; null empties it). 1, or 0. */
+KODRA_API int KODRA_CALL KodraSetContextNames(KodraContext *context, const char *names);
+
+/*
+ * Folder decodes: as DecodeFile, with the context's mode and names, writing each part into
+ * folder (null: the input file's folder). The memory form reads size bytes at data and needs
+ * a folder. Both return DecodeFile's result: the type of the last section decoded, or 0.
+ */
+KODRA_API int KODRA_CALL KodraDecodeFileTo(KodraContext *context, const char *path, const char *folder);
+KODRA_API int KODRA_CALL KodraDecodeMemoryTo(KodraContext *context, const void *data, size_t size,
+                                             const char *folder);
+
+/*
+ * Sink decodes: every part found is offered to sink->begin and, when taken, its decoded bytes
+ * go to sink->data in chunks, then sink->end gets its status. Nothing is asked and no file is
+ * written. Returns the number of parts that ended KODRA_PART_DECODED; -1 for a null
+ * argument or an input that cannot be read.
+ */
+KODRA_API int KODRA_CALL KodraDecodeFileToSink(KodraContext *context, const char *path,
+                                               const KodraSink *sink);
+KODRA_API int KODRA_CALL KodraDecodeMemoryToSink(KodraContext *context, const void *data, size_t size,
+                                                 const KodraSink *sink);
+
+/*
+ * Listing: every part found is reported to sink->begin (its answer is ignored) without being
+ * decoded; data and end are not called. Returns the number of parts; -1 as above.
+ */
+KODRA_API int KODRA_CALL KodraListFileParts(KodraContext *context, const char *path, const KodraSink *sink);
+KODRA_API int KODRA_CALL KodraListMemoryParts(KodraContext *context, const void *data, size_t size,
+                                              const KodraSink *sink);
 
 #ifdef __cplusplus
 }
