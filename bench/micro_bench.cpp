@@ -6,6 +6,7 @@
 #include "decode/boundary_list.h"
 #include "decode/decode_group.h"
 #include "decode/section_scanner.h"
+#include "frame/line_source.h"
 #include "decode/six_bit_lines.h"
 #include "encode/buffer_codec.h"
 #include "encode/line_encoders.h"
@@ -130,18 +131,16 @@ void scanHeaderBlockBench(benchmark::State& state) {
         "Content-Type: application/octet-stream; name=\"file.bin\"\r\n"
         "Content-Transfer-Encoding: base64\r\n"
         "Content-Disposition: attachment; filename=\"file.bin\"\r\n\r\nAAAA\r\n";
-    std::vector<char> line(kodra::kLineBufferSize), lower(kodra::kLineBufferSize), name(kodra::kLineBufferSize);
+    std::string line, lower, name;
     for (auto _ : state) {
-        FilePtr input = memoryStream(text);
+        kodra::LineSource input(text.data(), text.size());
         kodra::BoundaryList boundaries;
         kodra::ScanState scan;
-        name[0] = '\0';
-        int redeliver = 1;
-        while (kodra::readTextLine(&redeliver, input.get(), line.data())) {
-            std::copy(line.begin(), line.end(), lower.begin());
-            kodra::lowerCaseText(lower.data());
-            benchmark::DoNotOptimize(
-                kodra::scanSectionLine(boundaries, input.get(), lower.data(), line.data(), name.data(), scan));
+        name.clear();
+        while (kodra::readLine(input, line)) {
+            lower = line;
+            kodra::lowerCaseText(&lower[0]);
+            benchmark::DoNotOptimize(kodra::scanSectionLine(boundaries, input, lower, line, name, scan));
         }
     }
 }

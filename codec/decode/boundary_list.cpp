@@ -21,6 +21,20 @@ std::uint64_t hashOf(const std::string& text) noexcept {
     return hash;
 }
 
+// The separator shapes that mail programs write, accepted even when the boundary itself
+// was never read: "----" followed somewhere by "=_", or a line holding "=======" with "=_"
+// after its fourth character or "------" at its fifth.
+bool hasSeparatorShape(std::string_view line) noexcept {
+    const bool dashedStart = line.compare(0, 4, "----") == 0;
+    // The common line has neither shape: it costs one scan, for "=".
+    if (!dashedStart && (line.find('=') == std::string_view::npos || line.find("=======") == std::string_view::npos))
+        return false;
+    const bool markAfterFour = line.size() >= 4 && line.find("=_", 4) != std::string_view::npos;
+    if (dashedStart) return markAfterFour;
+    const bool dashesAtFive = line.size() >= 10 && line.compare(4, 6, "------") == 0;
+    return markAfterFour || dashesAtFive;
+}
+
 }  // namespace
 
 std::size_t BoundaryList::find(const std::string& delimiter, std::uint64_t hash) const noexcept {
@@ -81,26 +95,26 @@ void BoundaryList::add(const char* text) noexcept {
     }
 }
 
-bool BoundaryList::startsWithListed(const char* line) const noexcept {
+bool BoundaryList::startsWithListed(std::string_view line) const noexcept {
     std::uint64_t hash = 0;
-    for (std::size_t length = 1; length <= kMaxDelimiter && line[length - 1] != '\0'; ++length) {
+    const std::size_t longest = std::min(line.size(), kMaxDelimiter);
+    for (std::size_t length = 1; length <= longest; ++length) {
         hash = extend(hash, line[length - 1]);
         if (perLength_[length] == 0) continue;
         const auto candidates = byHash_.equal_range(hash);
         for (auto hit = candidates.first; hit != candidates.second; ++hit) {
             const std::string& delimiter = entries_[hit->second].delimiter;
-            if (delimiter.size() == length && std::memcmp(line, delimiter.data(), length) == 0) return true;
+            if (delimiter.size() == length && std::memcmp(line.data(), delimiter.data(), length) == 0) return true;
         }
     }
     return false;
 }
 
-bool BoundaryList::matches(const char* line) const noexcept {
+bool BoundaryList::matches(std::string_view line) const noexcept {
     if (entries_.empty()) return false;
     // Data lines never begin with "--": for them the boundaries are not even looked at.
-    if (line[0] == '-' && line[1] == '-' && startsWithListed(line)) return true;
-    // The separator shapes hold whatever the boundary.
-    return isBoundaryLine("", line, 0) != 0;
+    if (line.size() >= 2 && line[0] == '-' && line[1] == '-' && startsWithListed(line)) return true;
+    return hasSeparatorShape(line);
 }
 
 }  // namespace kodra

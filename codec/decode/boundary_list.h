@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -31,7 +32,8 @@ public:
     // empty list. A line that does not begin with "--" costs one scan for "=======";
     // one that does costs at most one hash lookup per character of its first
     // kMaxBoundary + 2, whatever the list holds.
-    bool matches(const char* line) const noexcept;
+    bool matches(std::string_view line) const noexcept;
+    bool matches(const char* line) const noexcept { return matches(std::string_view(line)); }
 
 private:
     struct Entry {
@@ -41,7 +43,7 @@ private:
     };
     static constexpr std::size_t kMaxDelimiter = kMaxBoundary + 2;
 
-    bool startsWithListed(const char* line) const noexcept;
+    bool startsWithListed(std::string_view line) const noexcept;
     std::size_t find(const std::string& delimiter, std::uint64_t hash) const noexcept;
     void forget(std::size_t index) noexcept;
 

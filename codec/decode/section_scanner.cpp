@@ -1,6 +1,5 @@
 #include "decode/section_scanner.h"
 
-#include "binhex/binhex.h"
 #include "decode/boundary_list.h"
 #include "frame/file_names.h"
 #include "frame/line_reader.h"
@@ -14,38 +13,29 @@ namespace {
 
 constexpr std::size_t kMaxSubtype = 20;
 
-// Copies at most the room of a name buffer.
-void setName(char* name, const char* text, std::size_t length) noexcept {
-    length = std::min(length, static_cast<std::size_t>(kMaxLineLength));
-    std::memmove(name, text, length);
-    name[length] = '\0';
+bool contains(const std::string& text, const char* word) noexcept { return text.find(word) != std::string::npos; }
+
+bool startsWith(const std::string& text, const char* word) noexcept {
+    return text.compare(0, std::strlen(word), word) == 0;
 }
 
-void appendName(char* name, const char* text, std::size_t length) noexcept {
-    const std::size_t used = std::strlen(name);
-    const std::size_t room = static_cast<std::size_t>(kMaxLineLength) - used;
-    length = std::min(length, room);
-    std::memcpy(name + used, text, length);
-    name[used + length] = '\0';
+void makeLowerCopy(const std::string& line, std::string& lowerLine) {
+    lowerLine = line;
+    for (char& c : lowerLine)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
 }
 
-void makeLowerCopy(const char* line, char* lowerLine) noexcept {
-    std::size_t length = std::strlen(line);
-    length = std::min(length, static_cast<std::size_t>(kMaxLineLength));
-    std::memcpy(lowerLine, line, length);
-    lowerLine[length] = '\0';
-    lowerCaseText(lowerLine);
+// Reduces name in place; false (name emptied) when nothing is left.
+bool reduceName(std::string& name) {
+    name.push_back('\0');
+    const bool kept = reduceToContentFileName(&name[0]);
+    name.resize(std::strlen(name.c_str()));
+    return kept;
 }
-
-std::size_t clampedOffset(const char* line, std::size_t offset) noexcept {
-    return std::min(offset, std::strlen(line));
-}
-
-bool contains(const char* text, const char* word) noexcept { return std::strstr(text, word) != nullptr; }
 
 // A transfer encoding (or media type) whose body holds its own "begin" line or BinHex
 // banner, which name and decode it: these parts are not text sections.
-bool namesSelfFramedBody(const char* lowerLine) noexcept {
+bool namesSelfFramedBody(const std::string& lowerLine) noexcept {
     if (contains(lowerLine, "content-transfer-encoding"))
         return contains(lowerLine, "uuencode") || contains(lowerLine, "x-uue") ||
                contains(lowerLine, "xxencode") || contains(lowerLine, "binhex");
@@ -53,70 +43,76 @@ bool namesSelfFramedBody(const char* lowerLine) noexcept {
 }
 
 // Step of a header block: the boundary parameter.
-void readBoundary(BoundaryList& boundaries, const char* line, const char* lowerLine) noexcept {
-    const char* word = std::strstr(lowerLine, "boundary");
-    const char* equals = std::strchr(line, '=');
-    if (!word || !equals || equals - line <= word - lowerLine) return;
-    const char* value = equals + 1;
-    while (*value == ' ' || *value == '\t') ++value;
-    char copy[BoundaryList::kMaxBoundary + 1];
-    if (*value == '"') {
+void readBoundary(BoundaryList& boundaries, const std::string& line, const std::string& lowerLine) {
+    const std::size_t word = lowerLine.find("boundary");
+    const std::size_t equals = line.find('=');
+    if (word == std::string::npos || equals == std::string::npos || equals <= word) return;
+    std::size_t value = equals + 1;
+    while (value < line.size() && (line[value] == ' ' || line[value] == '\t')) ++value;
+    std::string copy;
+    if (value < line.size() && line[value] == '"') {
         ++value;
-        std::size_t length = std::min(std::strlen(value), BoundaryList::kMaxBoundary);
-        std::memcpy(copy, value, length);
-        copy[length] = '\0';
-        if (char* close = std::strchr(copy, '"')) {
-            *close = '\0';
+        copy = line.substr(value, BoundaryList::kMaxBoundary);
+        const std::size_t close = copy.find('"');
+        if (close != std::string::npos) {
+            copy.resize(close);
         } else {
             // No closing quote: what it holds, less the two characters a line end took.
-            length = length >= 2 ? length - 2 : 0;
-            copy[length] = '\0';
+            copy.resize(copy.size() >= 2 ? copy.size() - 2 : 0);
         }
     } else {
-        const std::size_t length = std::min(std::strlen(value), BoundaryList::kMaxBoundary);
-        std::memcpy(copy, value, length);
-        copy[length] = '\0';
+        copy = line.substr(std::min(value, line.size()), BoundaryList::kMaxBoundary);
     }
-    boundaries.add(copy);
+    boundaries.add(copy.c_str());
+}
+
+// Decodes the encoded words of text (joining following lines of input into a word cut
+// at the line end); 1 when it held one.
+int decodeWords(LineSource& input, std::string& text) {
+    std::string room(text);
+    room.resize(std::max<std::size_t>(text.size() + 1, 1025), '\0');
+    const int found = decodeEncodedWords(input, &room[0], room.size());
+    if (found) text.assign(room.c_str());
+    return found;
 }
 
 // Step of a header block: the name= or filename= parameter. Returns whether the name
 // goes on in the following lines.
-bool readNameParameter(std::FILE* input, char* line, const char* lowerLine, char* name) noexcept {
-    const char* found = std::strstr(lowerLine, "name=");
-    if (!found || contains(lowerLine, "</")) return false;
-    const std::size_t equalsEnd = clampedOffset(line, static_cast<std::size_t>(found - lowerLine) + 5);
+bool readNameParameter(LineSource& input, std::string& line, const std::string& lowerLine, std::string& name) {
+    const std::size_t found = lowerLine.find("name=");
+    if (found == std::string::npos || contains(lowerLine, "</")) return false;
+    const std::size_t equalsEnd = std::min(found + 5, line.size());
     bool continues = false;
-    if (line[equalsEnd] == '"') {
-        const std::size_t start = equalsEnd + 1;
-        char* value = line + start;
-        const int decoded = decodeEncodedWords(input, value, kLineBufferSize - start);
-        if (const char* quote = std::strchr(value, '"')) {
-            setName(name, value, static_cast<std::size_t>(quote - value));
+    if (equalsEnd < line.size() && line[equalsEnd] == '"') {
+        std::string value = line.substr(equalsEnd + 1);
+        const int decoded = decodeWords(input, value);
+        const std::size_t quote = value.find('"');
+        if (quote != std::string::npos) {
+            name.assign(value, 0, quote);
         } else {
-            setName(name, value, std::strlen(value));
+            name = value;
             continues = decoded != 0;
         }
     } else {
         // An unquoted token ends at the first delimiter (RFC 2045, 5.1).
-        char* value = line + equalsEnd;
-        const std::size_t length = decodeEncodedWords(input, value, kLineBufferSize - equalsEnd)
-                                       ? std::strcspn(value, ";\r\n\"")
-                                       : std::strcspn(value, ";\r\n<>@,:[]?= \t\"");
-        setName(name, value, length);
+        std::string value = line.substr(equalsEnd);
+        const std::size_t end =
+            decodeWords(input, value) ? value.find_first_of(";\r\n\"") : value.find_first_of(";\r\n<>@,:[]?= \t\"");
+        name.assign(value, 0, end);
     }
-    reduceToContentFileName(name);
+    name.resize(std::strlen(name.c_str()));  // a decoded word may hold a NUL: the name ends there
+    reduceName(name);
     return continues;
 }
 
 struct HeaderBlock {
     int type = kNoSection;
-    char subtype[kMaxSubtype + 1] = {};
+    std::string subtype;
     bool nameContinues = false;
     bool selfFramedBody = false;
 };
 
-void readTransferEncoding(const char* lowerLine, bool contentTypeLine, HeaderBlock& block,
+void readTransferEncoding(const std::string& lowerLine, bool contentTypeLine, HeaderBlock& block,
                           ScanState& state) noexcept {
     if (block.selfFramedBody) return;
     if (namesSelfFramedBody(lowerLine)) {
@@ -144,28 +140,31 @@ void readTransferEncoding(const char* lowerLine, bool contentTypeLine, HeaderBlo
     }
 }
 
-void readSubtype(const char* lowerLine, HeaderBlock& block) noexcept {
-    const char* mark = std::strchr(lowerLine, '/');
-    if (!mark) mark = std::strchr(lowerLine, '\\');
-    if (!mark) return;
-    const std::size_t length = std::min(std::strcspn(mark + 1, ";"), kMaxSubtype);
-    std::memcpy(block.subtype, mark + 1, length);
-    block.subtype[length] = '\0';
-    if (std::strcmp(block.subtype, "msword") == 0) std::memcpy(block.subtype, "doc", 4);
+void readSubtype(const std::string& lowerLine, HeaderBlock& block) {
+    std::size_t mark = lowerLine.find('/');
+    if (mark == std::string::npos) mark = lowerLine.find('\\');
+    if (mark == std::string::npos) return;
+    const std::size_t end = lowerLine.find(';', mark + 1);
+    const std::size_t length = std::min((end == std::string::npos ? lowerLine.size() : end) - (mark + 1), kMaxSubtype);
+    block.subtype.assign(lowerLine, mark + 1, length);
+    if (block.subtype == "msword") block.subtype = "doc";
 }
 
 // Reads a MIME part header from the current line to the blank line that ends it.
-int scanHeaderBlock(BoundaryList& boundaries, std::FILE* input, char* lowerLine, char* line,
-                    char* name, ScanState& state) noexcept {
+int scanHeaderBlock(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
+                    std::string& name, ScanState& state) {
     HeaderBlock block;
     for (;;) {
         if (block.nameContinues) {
-            char* rest = line + std::strspn(line, "\t");
-            const auto offset = static_cast<std::size_t>(rest - line);
-            if (decodeEncodedWords(input, rest, kLineBufferSize - offset)) {
-                if (const char* quote = std::strchr(rest, '"')) {
-                    appendName(name, rest, static_cast<std::size_t>(quote - rest));
-                    reduceToContentFileName(name);
+            std::string rest = line.substr(line.find_first_not_of('\t') == std::string::npos
+                                               ? line.size()
+                                               : line.find_first_not_of('\t'));
+            if (decodeWords(input, rest)) {
+                const std::size_t quote = rest.find('"');
+                if (quote != std::string::npos) {
+                    name.append(rest, 0, quote);
+                    name.resize(std::strlen(name.c_str()));
+                    reduceName(name);
                     block.nameContinues = false;
                 }
             }
@@ -174,21 +173,20 @@ int scanHeaderBlock(BoundaryList& boundaries, std::FILE* input, char* lowerLine,
         const bool contentTypeLine = contains(lowerLine, "content-type:");
         if (readNameParameter(input, line, lowerLine, name)) block.nameContinues = true;
         readTransferEncoding(lowerLine, contentTypeLine, block, state);
-        if (contentTypeLine && name[0] == '\0') readSubtype(lowerLine, block);
-        if (!readTextLine(nullptr, input, line)) break;
+        if (contentTypeLine && name.empty()) readSubtype(lowerLine, block);
+        if (!readLine(input, line)) break;
         makeLowerCopy(line, lowerLine);
-        if (lowerLine[0] == '\0') break;
+        if (lowerLine.empty()) break;
     }
-    if (block.selfFramedBody) name[0] = '\0';  // the body's own "begin" line or banner names it
-    if (name[0] == '\0') {
-        if (block.type == kBase64Section && block.subtype[0] != '\0') {
-            std::memcpy(name, "Unknown.", sizeof "Unknown.");
-            appendName(name, block.subtype, std::strlen(block.subtype));
-            reduceToContentFileName(name);
+    if (block.selfFramedBody) name.clear();  // the body's own "begin" line or banner names it
+    if (name.empty()) {
+        if (block.type == kBase64Section && !block.subtype.empty()) {
+            name = "Unknown." + block.subtype;
+            reduceName(name);
         } else {
             block.type = kNoSection;
             state.table = nullptr;
-            name[0] = '\0';
+            name.clear();
         }
     }
     return block.type;
@@ -197,69 +195,72 @@ int scanHeaderBlock(BoundaryList& boundaries, std::FILE* input, char* lowerLine,
 // True when line is as long as a UU-family line whose length character, read with
 // table, announces: a short XXencoded file opens with a length character that UUencode
 // also has ("1" for 3 bytes), and only the line's length tells the two apart.
-bool hasLineLengthOf(const char* line, const DecodeTable& table) noexcept {
+bool hasLineLengthOf(const std::string& line, const DecodeTable& table) noexcept {
+    if (line.empty()) return false;
     const std::uint8_t bytes = lookupSymbol(table, line[0]);
     if (bytes == 0 || bytes == kNotInAlphabet) return false;
-    return std::strlen(line) == 1 + 4 * ((static_cast<std::size_t>(bytes) + 2) / 3);
+    return line.size() == 1 + 4 * ((static_cast<std::size_t>(bytes) + 2) / 3);
 }
 
 // A "begin" line: mode digits, blanks, then the name. Returns whether it opens a section.
-int scanBeginLine(std::FILE* input, char* line, char* name, ScanState& state) noexcept {
-    const char* cursor = line + clampedOffset(line, 5);
-    while (*cursor == ' ') ++cursor;
-    if (*cursor < '0' || *cursor > '9') return kNoSection;
-    cursor = std::strchr(cursor, ' ');
-    if (!cursor) return kNoSection;
-    while (*cursor == ' ') ++cursor;
-    if (!*cursor) return kNoSection;
-    char reduced[kLineBufferSize];
-    setName(reduced, cursor, std::strlen(cursor));
-    if (!reduceToContentFileName(reduced)) return kNoSection;  // a name of folders only
-    std::memcpy(name, reduced, std::strlen(reduced) + 1);
-    if (state.table != &userTable) state.table = &uuTable;
-    if (readTextLine(nullptr, input, line) && state.table == &uuTable) {
-        const auto first = static_cast<unsigned char>(line[0]);
+int scanBeginLine(LineSource& input, std::string& line, std::string& name, ScanState& state) {
+    std::size_t cursor = std::min<std::size_t>(5, line.size());
+    while (cursor < line.size() && line[cursor] == ' ') ++cursor;
+    if (cursor >= line.size() || line[cursor] < '0' || line[cursor] > '9') return kNoSection;
+    cursor = line.find(' ', cursor);
+    if (cursor == std::string::npos) return kNoSection;
+    while (cursor < line.size() && line[cursor] == ' ') ++cursor;
+    if (cursor >= line.size()) return kNoSection;
+    std::string reduced = line.substr(cursor);
+    if (!reduceName(reduced)) return kNoSection;  // a name of folders only
+    name = std::move(reduced);
+    if (state.table != &state.privateTable) state.table = &uuTable;
+    if (readLine(input, line) && state.table == &uuTable) {
+        const auto first = static_cast<unsigned char>(line.empty() ? '\0' : line[0]);
         if ((first > 'M' && first < 128) || (!hasLineLengthOf(line, uuTable) && hasLineLengthOf(line, xxTable)))
             state.table = &xxTable;
     }
     return kUuSection;
 }
 
-// Reads one line of a "table" header into userTable; false when it is not exactly 32
-// characters of 7-bit codes.
-bool readTableLine(std::FILE* input, char* line, int firstValue) noexcept {
-    if (!readTextLine(nullptr, input, line) || std::strlen(line) != 32) return false;
+// Reads one line of a "table" header into the private table; false when it is not
+// exactly 32 characters of 7-bit codes.
+bool readTableLine(LineSource& input, std::string& line, DecodeTable& table, int firstValue) {
+    if (!readLine(input, line) || line.size() != 32) return false;
+    for (const char c : line)
+        if (static_cast<unsigned char>(c) >= 128) return false;
     for (int i = 0; i < 32; ++i)
-        if (static_cast<unsigned char>(line[i]) >= 128) return false;
-    for (int i = 0; i < 32; ++i)
-        userTable[static_cast<unsigned char>(line[i])] = static_cast<std::uint8_t>(firstValue + i);
+        table[static_cast<unsigned char>(line[static_cast<std::size_t>(i)])] = static_cast<std::uint8_t>(firstValue + i);
     return true;
 }
 
-int scanTableHeader(std::FILE* input, char* lowerLine, char* line, char* name, ScanState& state) noexcept {
-    userTable.fill(kNotInAlphabet);
-    state.table = &userTable;
-    if (!readTableLine(input, line, 0)) return kUuSection;
-    readTableLine(input, line, 32);
-    if (!readTextLine(nullptr, input, line)) return kUuSection;
+int scanTableHeader(LineSource& input, std::string& lowerLine, std::string& line, std::string& name,
+                    ScanState& state) {
+    state.privateTable = detail::emptyTable();
+    state.table = &state.privateTable;
+    if (!readTableLine(input, line, state.privateTable, 0)) return kUuSection;
+    readTableLine(input, line, state.privateTable, 32);
+    if (!readLine(input, line)) return kUuSection;
     makeLowerCopy(line, lowerLine);
-    if (std::strncmp(lowerLine, "begin", 5) == 0) scanBeginLine(input, line, name, state);
+    if (startsWith(lowerLine, "begin")) scanBeginLine(input, line, name, state);
     return kUuSection;
 }
 
-int scanBinHex(std::FILE* input, char* line, char* name, ScanState& state) noexcept {
-    const int form = detectBinHex(line, input);
-    if (form != 1 && form != 2) return kNoSection;
-    char stored[kBinHexNameBufferSize + 1] = {};
-    const int accepted = form == 1 ? readBinHexHeader(input, stored) : readHexBinHeader(input, name, line);
-    if (!accepted) return kNoSection;
-    if (form == 1) {
-        setName(name, stored, std::strlen(stored));
-        reduceToContentFileName(name);
+int scanBinHex(LineSource& input, std::string& line, std::string& name, ScanState& state) {
+    const BinHexForm form = state.binHex.detect(line, input);
+    if (form != BinHexForm::binHex40 && form != BinHexForm::hexBin) return kNoSection;
+    if (form == BinHexForm::binHex40) {
+        std::string stored;
+        if (!state.binHex.readHeader(input, stored)) return kNoSection;
+        name = std::move(stored);
+        name.resize(std::strlen(name.c_str()));
+        reduceName(name);
+    } else if (!state.binHex.readHexBinHeader(input, line)) {
+        return kNoSection;
     }
-    if (name[0] == '\0') {
+    if (name.empty()) {
         // Nothing to name the file by: read through the section, write nothing.
-        decodeBinHexForks(input, nullptr, line);
+        state.binHex.decodeForks(input, nullptr);
         return kNoSection;
     }
     state.table = &base64Table;
@@ -268,20 +269,55 @@ int scanBinHex(std::FILE* input, char* line, char* name, ScanState& state) noexc
 
 }  // namespace
 
-int scanSectionLine(BoundaryList& boundaries, std::FILE* input, char* lowerLine, char* line, char* name,
-                    ScanState& state) noexcept {
+Encoding encodingOf(SectionType type, const ScanState& state) noexcept {
+    switch (type) {
+        case kUuSection:
+            if (state.table == &xxTable) return Encoding::xx;
+            if (state.table == &state.privateTable) return Encoding::privateTable;
+            return Encoding::uu;
+        case kBase64Section: return Encoding::base64;
+        case kBinHexSection: return Encoding::binHex;
+        case kTextSection: return state.quotedPrintable ? Encoding::quotedPrintable : Encoding::text;
+        case kNoSection: break;
+    }
+    return Encoding::none;
+}
+
+std::string_view lineText(const SourceLine& line) noexcept {
+    // What a C line reader kept: the bytes before a NUL, less one CR at the end of a line
+    // whose LF (if any) is gone already.
+    std::string_view text = line.text;
+    bool cut = line.end == LineEnd::kNone && !line.continues;
+    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+        text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+        cut = true;
+    }
+    if (cut && !text.empty() && text.back() == '\r') text.remove_suffix(1);
+    return text;
+}
+
+bool readLine(LineSource& input, std::string& line) {
+    SourceLine next;
+    if (!input.next(next)) return false;
+    line.assign(lineText(next));
+    return true;
+}
+
+int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
+                    std::string& name, ScanState& state) {
     int type = kNoSection;
     if (contains(lowerLine, "content-") && contains(lowerLine, ":"))
         type = scanHeaderBlock(boundaries, input, lowerLine, line, name, state);
-    if (name[0] != '\0' && type == kNoSection) {
+    if (!name.empty() && type == kNoSection) {
         type = kTextSection;
         state.table = &xxTable;
         state.quotedPrintable = 0;
     }
-    if (std::strncmp(lowerLine, "begin", 5) == 0) {
-        decodeEncodedWords(input, line, kLineBufferSize);
+    if (startsWith(lowerLine, "begin")) {
+        decodeWords(input, line);
+        line.resize(std::strlen(line.c_str()));
         if (const int begun = scanBeginLine(input, line, name, state)) type = begun;
-    } else if (std::strncmp(lowerLine, "table", 5) == 0) {
+    } else if (startsWith(lowerLine, "table")) {
         type = scanTableHeader(input, lowerLine, line, name, state);
     } else if (const int binHex = scanBinHex(input, line, name, state)) {
         type = binHex;

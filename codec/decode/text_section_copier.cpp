@@ -1,17 +1,14 @@
-// Copying of text sections (quoted-printable, 7bit, plain or HTML parts) to their files.
+// Copying of text sections (quoted-printable, 7bit, plain or HTML parts) to their outputs.
 #include "decode/boundary_list.h"
 #include "decode/section_scanner.h"
 #include "decode/text_decoders.h"
-#include "frame/line_reader.h"
-#include "platform/stdio_unlocked.h"
+#include "frame/byte_sink.h"
 
-#include <cstring>
+#include <string>
 
 namespace kodra {
 
-void writeTextLine(std::FILE* output, char* text, bool plain, bool lineEnds) noexcept {
-    if (!output) return;
-    std::size_t length = std::strlen(text);
+bool writeTextLine(ByteSink& output, char* text, std::size_t length, bool plain, bool lineEnds) noexcept {
     bool endLine = lineEnds;
     if (!plain) {
         if (length > 0 && text[length - 1] == '=') {  // soft line break
@@ -21,39 +18,50 @@ void writeTextLine(std::FILE* output, char* text, bool plain, bool lineEnds) noe
         length = decodeQuotedPrintable(text, length).kept;
         if (length > 0 && text[length - 1] == '\n') endLine = false;
     }
-    if (length > 0) writeUnlocked(text, 1, length, output);
-    if (endLine) writeUnlocked("\r\n", 1, 2, output);
+    bool written = length == 0 || output.write(text, length);
+    if (endLine) written = output.write("\r\n", 2) && written;
+    return written;
 }
 
-int copyTextSection(const BoundaryList& boundaries, std::FILE* input, std::FILE* output, char* line,
-                    int quotedPrintable) noexcept {
-    if (line[0] != '\0') {
+TextCopy copyTextSection(const BoundaryList& boundaries, LineSource& input, ByteSink* output,
+                         const std::string& line, bool quotedPrintable) {
+    TextCopy result;
+    SourceLine next;
+    if (!line.empty()) {
         for (;;) {
-            if (!readTextLine(nullptr, input, line)) return 0;
-            if (line[0] == '\0' || boundaries.matches(line)) break;
+            if (!input.next(next)) {
+                result.headerEnded = false;
+                return result;
+            }
+            const std::string_view text = lineText(next);
+            if (text.empty() || boundaries.matches(text)) break;
         }
     }
     // A blank line is held back, so that the one before the boundary is not written.
     bool blankPending = false;
-    while (getsUnlocked(line, kMaxLineLength + 1, input)) {
-        std::size_t length = std::strlen(line);
-        // Any line end (CR LF, LF or CR) is taken off and written as CR LF; a piece of a
-        // longer line has none and is continued by the next piece.
-        const bool lineEnds = length > 0 && line[length - 1] == '\n';
-        if (lineEnds) line[--length] = '\0';
-        if ((lineEnds || std::feof(input)) && length > 0 && line[length - 1] == '\r') line[--length] = '\0';
-        if (!boundaries.empty() && boundaries.matches(line)) return 1;
+    std::string work;  // a quoted-printable line is decoded in place here
+    while (input.next(next)) {
+        const std::string_view text = lineText(next);
+        if (!boundaries.empty() && boundaries.matches(text)) return result;
+        if (!output) {
+            blankPending = false;
+            continue;
+        }
         if (blankPending) {
-            writeTextLine(output, line + length, true, true);
+            result.written = output->write("\r\n", 2) && result.written;
             blankPending = false;
         }
-        if (length == 0 && lineEnds) {
+        // Any line end (CR LF or LF, or the end of the input) is written as CR LF; a piece of a
+        // very long line is continued by the next piece.
+        if (text.empty() && next.end != LineEnd::kNone) {
             blankPending = true;
             continue;
         }
-        writeTextLine(output, line, quotedPrintable == 0, lineEnds || std::feof(input));
+        work.assign(text);
+        result.written =
+            writeTextLine(*output, &work[0], work.size(), !quotedPrintable, !next.continues) && result.written;
     }
-    return 1;
+    return result;
 }
 
 }  // namespace kodra

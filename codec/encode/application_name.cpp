@@ -1,6 +1,6 @@
 #include "encode/application_name.h"
 
-#include "frame/library_state.h"
+#include "frame/context.h"
 
 #include <cstring>
 #include <memory>
@@ -9,7 +9,7 @@
 namespace kodra {
 
 const char* setApplicationName(const char* name) noexcept {
-    std::unique_ptr<char[]>& current = libraryState().applicationName;
+    std::unique_ptr<char[]>& current = defaultContext().applicationName;
     if (!name) {
         current.reset();
         return nullptr;
@@ -23,7 +23,7 @@ const char* setApplicationName(const char* name) noexcept {
 }
 
 const char* applicationNameText() noexcept {
-    const char* name = libraryState().applicationName.get();
+    const char* name = defaultContext().applicationName.get();
     return name ? name : kUnnamedApplication;
 }
 

@@ -1,6 +1,6 @@
 #include "kodra32.h"
-#include "platform/platform.h"
+#include "frame/context.h"
 
 extern "C" KODRA_API void KODRA_CALL SetUserInterface(const KodraUserInterface* userInterface) {
-    kodra::platform::installUserInterface(userInterface);
+    kodra::defaultContext().ui.install(userInterface);
 }

@@ -252,7 +252,7 @@ int getMessageText(const char* messagePath, const char* targetPath) {
             if (!copyToTarget(intermediate.file(), target.c_str(), refused)) return 0;
             result = 5;
         } else {
-            result = decodeStreamTo(intermediate.release(), target.c_str(), refused);
+            result = classicType(decodeStreamTo(intermediate.release(), target.c_str(), refused));
         }
     }
     return extraction.base64() ? 2 : result;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 
-struct KodraUserInterface;
+#include "kodra32.h"
 
 namespace kodra::platform {
 
@@ -32,21 +32,30 @@ char* lastPathSeparator(char* path) noexcept;
 enum class Buttons : int { ok = 0, yesNoCancel = 3, yesNo = 4 };
 enum class Answer : int { ok = 1, cancel = 2, yes = 6, no = 7 };
 
-// Installs a host's dialogs (copied); null restores the defaults.
-void installUserInterface(const KodraUserInterface* userInterface) noexcept;
+// A host's dialogs (copied), falling back to this system's defaults for every member the
+// host left empty. Each context holds one; it is a plain value, safe to use from the
+// thread that owns its context.
+class UserInterface {
+public:
+    // Installs a host's dialogs; null restores the defaults.
+    void install(const KodraUserInterface* userInterface) noexcept;
 
-// The window that should own prompts started now, or null.
-void* activeWindow() noexcept;
+    // The window that should own prompts started now, or null.
+    void* activeWindow() const noexcept;
 
-// Shows text with a caption and a button set; returns the user's answer.
-Answer messageBox(void* owner, const char* text, const char* caption, Buttons buttons) noexcept;
+    // Shows text with a caption and a button set; returns the user's answer.
+    Answer messageBox(void* owner, const char* text, const char* caption, Buttons buttons) const noexcept;
 
-// Lets the user choose a file to save to; path (size bytes) holds the proposal on entry and
-// the choice on return. True when a name was chosen; false when cancelled or failed.
-bool chooseSaveFile(void* owner, char* path, std::size_t size) noexcept;
+    // Lets the user choose a file to save to; path (size bytes) holds the proposal on entry
+    // and the choice on return. True when a name was chosen; false when cancelled or failed.
+    bool chooseSaveFile(void* owner, char* path, std::size_t size) const noexcept;
 
-// Reports progress of a long job to the host, when it asked for it.
-void reportProgress(std::uint64_t done, std::uint64_t total) noexcept;
+    // Reports progress of a long job to the host, when it asked for it.
+    void reportProgress(std::uint64_t done, std::uint64_t total) const noexcept;
+
+private:
+    KodraUserInterface hooks_{};
+};
 
 // Default dialogs of this system, used for every callback the host left empty.
 Answer defaultMessageBox(const char* text, const char* caption, Buttons buttons) noexcept;

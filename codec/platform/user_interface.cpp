@@ -7,24 +7,18 @@
 #include <cstring>
 
 namespace kodra::platform {
-namespace {
-
-KodraUserInterface installed{};
-
-}  // namespace
-
-void installUserInterface(const KodraUserInterface* userInterface) noexcept {
-    installed = userInterface ? *userInterface : KodraUserInterface{};
+void UserInterface::install(const KodraUserInterface* userInterface) noexcept {
+    hooks_ = userInterface ? *userInterface : KodraUserInterface{};
 }
 
-void* activeWindow() noexcept {
-    return installed.activeWindow ? installed.activeWindow(installed.context) : nullptr;
+void* UserInterface::activeWindow() const noexcept {
+    return hooks_.activeWindow ? hooks_.activeWindow(hooks_.context) : nullptr;
 }
 
-Answer messageBox(void* owner, const char* text, const char* caption, Buttons buttons) noexcept {
-    if (!installed.messageBox) return defaultMessageBox(text, caption, buttons);
+Answer UserInterface::messageBox(void* owner, const char* text, const char* caption, Buttons buttons) const noexcept {
+    if (!hooks_.messageBox) return defaultMessageBox(text, caption, buttons);
     const int answer =
-        installed.messageBox(installed.context, owner, text, caption, static_cast<int>(buttons));
+        hooks_.messageBox(hooks_.context, owner, text, caption, static_cast<int>(buttons));
     switch (answer) {
         case KODRA_IDOK: return Answer::ok;
         case KODRA_IDYES: return Answer::yes;
@@ -33,18 +27,18 @@ Answer messageBox(void* owner, const char* text, const char* caption, Buttons bu
     }
 }
 
-bool chooseSaveFile(void* owner, char* path, std::size_t size) noexcept {
+bool UserInterface::chooseSaveFile(void* owner, char* path, std::size_t size) const noexcept {
     if (size == 0) return false;
-    if (!installed.chooseSaveFile) return defaultChooseSaveFile(path, size);
+    if (!hooks_.chooseSaveFile) return defaultChooseSaveFile(path, size);
     const int limited = size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size);
-    const int chosen = installed.chooseSaveFile(installed.context, owner, path, limited);
+    const int chosen = hooks_.chooseSaveFile(hooks_.context, owner, path, limited);
     path[size - 1] = '\0';  // a careless host must not leave us an unterminated path
     return chosen != 0 && path[0] != '\0';
 }
 
-void reportProgress(std::uint64_t done, std::uint64_t total) noexcept {
-    if (installed.progress)
-        installed.progress(installed.context, static_cast<long long>(done),
+void UserInterface::reportProgress(std::uint64_t done, std::uint64_t total) const noexcept {
+    if (hooks_.progress)
+        hooks_.progress(hooks_.context, static_cast<long long>(done),
                            static_cast<long long>(total));
 }
 

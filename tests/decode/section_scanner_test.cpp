@@ -2,10 +2,11 @@
 #include "decode/section_scanner.h"
 
 #include "decode/boundary_list.h"
-#include "frame/line_reader.h"
+#include "frame/line_source.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,9 +15,6 @@
 namespace kodra {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
 
 struct ScanCase {
     const char* name;
@@ -26,25 +24,31 @@ struct ScanCase {
     std::string wantName;
 };
 
+// Stands for the scanner state's own private table in the expectations.
+const DecodeTable kPrivate{};
+
 class ScannerTest : public ::testing::TestWithParam<ScanCase> {};
+
+// Runs the scanner on the first line of input, the rest following in the source.
+int scanFirstLine(const std::string& input, std::string& name, ScanState& state, BoundaryList& boundaries) {
+    LineSource source(input.data(), input.size());
+    std::string line;
+    if (!readLine(source, line)) return -1;
+    std::string lower = line;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return scanSectionLine(boundaries, source, lower, line, name, state);
+}
 
 TEST_P(ScannerTest, Recognises) {
     const ScanCase& c = GetParam();
-    std::unique_ptr<std::FILE, FileCloser> input(kodra::testing::temporaryStream());
-    std::fwrite(c.input.data(), 1, c.input.size(), input.get());
-    std::rewind(input.get());
-    char line[kLineBufferSize] = {};
-    char lower[kLineBufferSize] = {};
-    char name[kLineBufferSize] = {};
-    ASSERT_TRUE(readTextLine(nullptr, input.get(), line));
-    std::strcpy(lower, line);
-    lowerCaseText(lower);
+    std::string name;
     BoundaryList boundaries;
     ScanState state;
-    const int type = scanSectionLine(boundaries, input.get(), lower, line, name, state);
+    const int type = scanFirstLine(c.input, name, state, boundaries);
     EXPECT_EQ(type, c.wantType);
-    EXPECT_EQ(state.table, c.wantTable);
-    EXPECT_EQ(std::string(name), c.wantName) << "got name \"" << name << "\", want \"" << c.wantName << "\"";
+    const DecodeTable* wantTable = c.wantTable == &kPrivate ? &state.privateTable : c.wantTable;
+    EXPECT_EQ(state.table, wantTable);
+    EXPECT_EQ(name, c.wantName) << "got name \"" << name << "\", want \"" << c.wantName << "\"";
 }
 
 const std::string kTableLines = "+-0123456789ABCDEFGHIJKLMNOPQRST\r\nUVWXYZabcdefghijklmnopqrstuvwxyz\r\n";
@@ -73,9 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"BeginInCapitals", "BEGIN 644 CAPS.BIN\r\nM86)C\r\n", 1, &uuTable, "CAPS.BIN"},
         ScanCase{"BeginSelectsXx", "begin 644 x.bin\r\nhABCD\r\n", 1, &xxTable, "x.bin"},
         ScanCase{"BeginWithoutName", "begin 644\r\nM86)C\r\n", 0, nullptr, ""},
-        ScanCase{"TableThenBegin", "table\r\n" + kTableLines + "begin 644 t.bin\r\n", 1, &userTable, "t.bin"},
-        ScanCase{"ShortTableLine", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQRS\r\n", 1, &userTable, ""},
-        ScanCase{"TableLineWithHighCode", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQR\xE9\r\n", 1, &userTable, ""},
+        ScanCase{"TableThenBegin", "table\r\n" + kTableLines + "begin 644 t.bin\r\n", 1, &kPrivate, "t.bin"},
+        ScanCase{"ShortTableLine", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQRS\r\n", 1, &kPrivate, ""},
+        ScanCase{"TableLineWithHighCode", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQR\xE9\r\n", 1, &kPrivate, ""},
         ScanCase{"UuencodedPartWaitsForBegin",
                  "Content-Type: application/octet-stream; name=\"u.bin\"\r\nContent-Transfer-Encoding: x-uuencode\r\n\r\n",
                  0, nullptr, ""},
@@ -84,18 +88,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ScanCase>& row) { return std::string(row.param.name); });
 
 TEST(Scanner, QuotedBoundaryIsListed) {
-    std::unique_ptr<std::FILE, FileCloser> input(kodra::testing::temporaryStream());
-    const std::string rest = "\r\n";
-    std::fwrite(rest.data(), 1, rest.size(), input.get());
-    std::rewind(input.get());
-    char line[kLineBufferSize] = "Content-Type: multipart/mixed; boundary=\"=_abc_=\"; charset=x";
-    char lower[kLineBufferSize];
-    std::strcpy(lower, line);
-    lowerCaseText(lower);
-    char name[kLineBufferSize] = {};
+    std::string name;
     BoundaryList boundaries;
     ScanState state;
-    scanSectionLine(boundaries, input.get(), lower, line, name, state);
+    scanFirstLine("Content-Type: multipart/mixed; boundary=\"=_abc_=\"; charset=x\r\n\r\n", name, state, boundaries);
     EXPECT_TRUE(boundaries.matches("--=_abc_=--"));
     EXPECT_FALSE(boundaries.matches("plain text"));
 }

@@ -1,4 +1,5 @@
 #include "kodra32.h"
+#include "frame/context.h"
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,9 @@
 
 namespace kodra::platform {
 namespace {
+
+// The default context's dialogs: the ones SetUserInterface installs.
+const UserInterface& ui() { return kodra::defaultContext().ui; }
 
 struct Recorder {
     std::vector<std::string> texts;
@@ -54,11 +58,11 @@ protected:
 };
 
 TEST_F(UserInterfaceTest, QuestionsReachTheHostAndAnswersComeBack) {
-    EXPECT_EQ(messageBox(nullptr, "Decode file x?", "Kodra DLL", Buttons::yesNoCancel), Answer::yes);
+    EXPECT_EQ(ui().messageBox(nullptr, "Decode file x?", "Kodra DLL", Buttons::yesNoCancel), Answer::yes);
     recorder.answer = KODRA_IDNO;
-    EXPECT_EQ(messageBox(nullptr, "Overwrite?", "Kodra DLL", Buttons::yesNo), Answer::no);
+    EXPECT_EQ(ui().messageBox(nullptr, "Overwrite?", "Kodra DLL", Buttons::yesNo), Answer::no);
     recorder.answer = 12345;  // nonsense from a host is taken as Cancel
-    EXPECT_EQ(messageBox(nullptr, "?", "Kodra DLL", Buttons::yesNoCancel), Answer::cancel);
+    EXPECT_EQ(ui().messageBox(nullptr, "?", "Kodra DLL", Buttons::yesNoCancel), Answer::cancel);
     const std::vector<std::string> want = {"Kodra DLL|Decode file x?|3", "Kodra DLL|Overwrite?|4",
                                            "Kodra DLL|?|3"};
     EXPECT_EQ(recorder.texts, want);
@@ -66,19 +70,19 @@ TEST_F(UserInterfaceTest, QuestionsReachTheHostAndAnswersComeBack) {
 
 TEST_F(UserInterfaceTest, SaveChooserAndProgress) {
     char path[1025] = "/tmp/proposal.bin";
-    EXPECT_FALSE(chooseSaveFile(nullptr, path, sizeof path)) << "cancelled";
+    EXPECT_FALSE(ui().chooseSaveFile(nullptr, path, sizeof path)) << "cancelled";
     EXPECT_STREQ(path, "/tmp/proposal.bin");
     recorder.chosen = "/tmp/chosen.bin";
-    EXPECT_TRUE(chooseSaveFile(nullptr, path, sizeof path));
+    EXPECT_TRUE(ui().chooseSaveFile(nullptr, path, sizeof path));
     EXPECT_STREQ(path, "/tmp/chosen.bin");
-    reportProgress(4096, 8192);
+    ui().reportProgress(4096, 8192);
     EXPECT_EQ(recorder.lastDone, 4096);
 }
 
 TEST(UserInterface, ProgressWithoutHostIsIgnored) {
     SetUserInterface(nullptr);
-    reportProgress(1, 2);  // must simply do nothing
-    EXPECT_EQ(activeWindow(), nullptr);
+    ui().reportProgress(1, 2);  // must simply do nothing
+    EXPECT_EQ(ui().activeWindow(), nullptr);
 }
 
 #ifndef _WIN32

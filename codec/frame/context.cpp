@@ -1,14 +1,14 @@
-#include "frame/library_state.h"
+#include "frame/context.h"
 
 namespace kodra {
 namespace {
 
 // A static object of the shared library: its constructor runs when the library is
 // loaded and its destructor when it is unloaded (or at process exit).
-LibraryState state;
+Context state;
 
 }  // namespace
 
-LibraryState& libraryState() noexcept { return state; }
+Context& defaultContext() noexcept { return state; }
 
 }  // namespace kodra

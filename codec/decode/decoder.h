@@ -1,0 +1,65 @@
+// The decode engine: one pass over a mail or news text (a file, an open stream or a memory
+// block), finding every encoded section and sending each to a file in a folder, to a
+// caller's sink, or to a listing.
+#pragma once
+
+#include "decode/encoding.h"
+#include "frame/stdio_file.h"
+#include "kodra32.h"
+#include "platform/platform.h"
+
+#include <cstddef>
+
+namespace kodra {
+
+class NameList;
+
+// Modes of a folder decode.
+enum DecodeMode : int {
+    kAskEverything = 0,  // "Decode file" and overwrite questions, messages shown
+    kGivenNames = 1,     // silent, output names taken from the ";"-separated list
+    kAskOverwrite = 2,   // only the overwrite question
+    kSilent = 3,         // no question, computed names (as every other value)
+};
+
+// What a decode reads: exactly one of a path, an open stream (read from where it stands
+// and closed at the end) or a memory block.
+struct DecodeInput {
+    const char* path = nullptr;
+    StdioFile stream;
+    const char* data = nullptr;
+    std::size_t size = 0;
+    bool inMemory = false;
+};
+
+enum class Destination {
+    folder,     // files, named from the content (or the mode-1 list), asking as the mode says
+    literal,    // every part silently into one literal path
+    sink,       // a caller's KodraSink
+    listNames,  // the default path of every part that would take a mode-1 name, into a NameList
+    listSink,   // every part reported to a KodraSink's begin, nothing decoded
+};
+
+struct DecodeTarget {
+    Destination kind = Destination::folder;
+    int mode = kSilent;
+    const char* names = "";          // folder: the mode-1 list
+    const char* folder = nullptr;    // folder: where outputs go; null: the input's folder
+    const char* literal = nullptr;   // literal: the output path
+    platform::ProtectedFiles refused{};  // literal: never opened as the output
+    NameList* listing = nullptr;     // listNames
+    const KodraSink* sink = nullptr; // sink, listSink
+};
+
+struct DecodeSummary {
+    bool opened = false;          // the input could be read
+    Encoding last = Encoding::none;  // what DecodeFile reports: the last section decoded
+    int partsFound = 0;
+    int partsDecoded = 0;         // sink: parts that ended KODRA_PART_DECODED
+};
+
+// Runs one decode. Different calls may run on different threads at once when they are
+// given different user interfaces, listings and sinks (or ones safe to share).
+DecodeSummary runDecode(const platform::UserInterface& ui, DecodeInput input, const DecodeTarget& target) noexcept;
+
+}  // namespace kodra

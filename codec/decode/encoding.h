@@ -1,0 +1,42 @@
+// The encodings the decoder tells apart, and their numbers at the library's boundary.
+#pragma once
+
+namespace kodra {
+
+// Kinds of section, numbered like the classic encoding types.
+enum SectionType : int {
+    kNoSection = 0,
+    kUuSection = 1,      // UUencode, XXencode or a private "table" alphabet
+    kBase64Section = 2,
+    kBinHexSection = 3,
+    kTextSection = 5,    // quoted-printable, 7bit, plain or HTML text
+};
+
+enum class Encoding {
+    none,
+    uu,
+    xx,
+    privateTable,  // UUencode with a private "table" alphabet
+    base64,
+    binHex,
+    text,
+    quotedPrintable,
+};
+
+// The classic type number of an encoding (DecodeFile's result): 1 UU (and private tables),
+// 2 Base64, 3 BinHex, 4 XXencode, 5 text; 0 for none.
+constexpr int classicType(Encoding encoding) noexcept {
+    switch (encoding) {
+        case Encoding::uu:
+        case Encoding::privateTable: return 1;
+        case Encoding::base64: return 2;
+        case Encoding::binHex: return 3;
+        case Encoding::xx: return 4;
+        case Encoding::text:
+        case Encoding::quotedPrintable: return 5;
+        case Encoding::none: break;
+    }
+    return 0;
+}
+
+}  // namespace kodra

@@ -1,0 +1,130 @@
+#include "decode/part_output.h"
+
+#include "platform/stdio_unlocked.h"
+
+#include <cstring>
+#include <new>
+
+namespace kodra {
+namespace {
+
+// Decoded bytes are handed on in chunks of about this size.
+constexpr std::size_t kChunk = 256 * 1024;
+
+}  // namespace
+
+bool CallbackSink::write(const void* data, std::size_t size) noexcept {
+    return size == 0 || sink_.data(sink_.context, data, size) != 0;
+}
+
+bool FileSink::write(const void* data, std::size_t size) noexcept {
+    return size == 0 || writeUnlocked(data, 1, size, file_.get()) == size;
+}
+
+bool FileSink::close() noexcept { return file_ && closeStdioFile(file_); }
+
+void PartOutput::openFile(StdioFile file, std::string path) noexcept {
+    file_.reset(new (std::nothrow) FileSink(std::move(file)));
+    path_ = std::move(path);
+    state_ = file_ ? State::open : State::skipped;
+    finished_ = false;
+    failed_ = false;
+    used_ = 0;
+}
+
+void PartOutput::openSink(const KodraSink& sink, const KodraPart& part, std::string name,
+                          std::string nameUtf8) noexcept {
+    skip(sink, part, std::move(name), std::move(nameUtf8));
+    callback_.reset(new (std::nothrow) CallbackSink(sink));
+    if (callback_) state_ = State::open;
+}
+
+void PartOutput::skip() noexcept {
+    file_.reset();
+    callback_.reset();
+    sink_ = nullptr;
+    path_.clear();
+    state_ = State::skipped;
+    finished_ = false;
+    failed_ = false;
+    used_ = 0;
+}
+
+void PartOutput::skip(const KodraSink& sink, const KodraPart& part, std::string name, std::string nameUtf8) noexcept {
+    skip();
+    sink_ = &sink;
+    name_ = std::move(name);
+    nameUtf8_ = std::move(nameUtf8);
+    part_ = part;
+    part_.name = name_.c_str();
+    part_.nameSize = name_.size();
+    part_.nameUtf8 = nameUtf8_.c_str();
+}
+
+std::uint8_t* PartOutput::reserve(std::size_t size) noexcept {
+    if (capacity_ - used_ >= size) return buffer_.get() + used_;
+    if (used_ > 0 && !flush()) return nullptr;
+    if (capacity_ >= size) return buffer_.get();
+    const std::size_t capacity = size > kChunk ? size : kChunk;
+    buffer_.reset(new (std::nothrow) std::uint8_t[capacity]);
+    capacity_ = buffer_ ? capacity : 0;
+    return buffer_.get();
+}
+
+bool PartOutput::write(const void* data, std::size_t size) noexcept {
+    if (state_ != State::open || failed_) return !failed_;
+    if (size >= kChunk) {  // large pieces go straight through
+        if (!flush()) return false;
+        ByteSink* target = file_ ? static_cast<ByteSink*>(file_.get()) : callback_.get();
+        if (!target->write(data, size)) failed_ = true;
+        return !failed_;
+    }
+    std::uint8_t* room = reserve(size);
+    if (!room) {
+        failed_ = true;
+        return false;
+    }
+    std::memcpy(room, data, size);
+    used_ += size;
+    return true;
+}
+
+bool PartOutput::flush() noexcept {
+    const std::size_t size = used_;
+    used_ = 0;
+    if (size == 0 || failed_ || state_ != State::open) return !failed_;
+    ByteSink* target = file_ ? static_cast<ByteSink*>(file_.get()) : callback_.get();
+    if (!target->write(buffer_.get(), size)) failed_ = true;
+    return !failed_;
+}
+
+void PartOutput::endSink(int status) noexcept {
+    if (sink_ && sink_->end) sink_->end(sink_->context, &part_, status);
+    sink_ = nullptr;
+}
+
+bool PartOutput::close() noexcept {
+    if (state_ != State::open) {
+        endSink(KODRA_PART_SKIPPED);
+        state_ = State::none;
+        return false;
+    }
+    bool written = flush();
+    if (file_) written = file_->close() && written;
+    file_.reset();
+    callback_.reset();
+    endSink(written ? KODRA_PART_DECODED : KODRA_PART_FAILED);
+    state_ = State::none;
+    return written;
+}
+
+void PartOutput::fail() noexcept {
+    flush();
+    if (file_) file_->close();
+    file_.reset();
+    callback_.reset();
+    endSink(KODRA_PART_FAILED);
+    state_ = State::skipped;
+}
+
+}  // namespace kodra
