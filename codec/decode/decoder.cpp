@@ -31,6 +31,7 @@ constexpr int kProgressCheckLines = 1024;
 // stay whole.
 constexpr std::size_t kLongestWholeLine = 1u << 20;
 static_assert(kLongestWholeLine % 4 == 0);
+constexpr std::size_t kReadSize = 128 * 1024;
 // The save chooser gets at least this much room for the path it returns.
 constexpr std::size_t kChooserRoom = 1025;
 
@@ -50,9 +51,10 @@ bool equalsIgnoringCase(std::string_view text, const char* word) noexcept {
     return true;
 }
 
-LineSourceOptions sourceOptions() noexcept {
+LineSourceOptions sourceOptions(std::size_t readSize) noexcept {
     LineSourceOptions options;
     options.maxLineLength = kLongestWholeLine;
+    options.readSize = readSize > 0 ? readSize : kReadSize;
     return options;
 }
 
@@ -107,6 +109,7 @@ private:
     void endSection() noexcept;
     void dataCheck();
     void decodeLine(std::string_view line) noexcept;
+    bool decodeCleanLines() noexcept;
     void markDecoded(const std::string& path);
     void closeOutput();
     DecodeSummary finish() noexcept;
@@ -142,6 +145,7 @@ private:
     std::uint64_t reported_ = 0;
     int linesSinceProgress_ = 0;
     bool stopped_ = false;
+    bool cleanLineRuns_ = true;
 };
 
 void Decoder::reportProgress(bool force) noexcept {
@@ -415,6 +419,69 @@ void Decoder::decodeLine(std::string_view line) noexcept {
     }
 }
 
+// A line ends here: LF or CR LF.
+std::size_t lineEndAt(const char* at, const char* end) noexcept {
+    if (at < end && *at == '\n') return 1;
+    if (end - at >= 2 && at[0] == '\r' && at[1] == '\n') return 2;
+    return 0;
+}
+
+// Decodes the run of clean data lines that the source has read ahead, all at once: whole
+// Base64 lines of four-symbol groups, or UU and XX lines exactly as long as their length
+// character says. Each is a line the line path would decode in full to the same bytes,
+// with nothing else to do; the first other line is left to it. Returns whether any was
+// taken.
+bool Decoder::decodeCleanLines() noexcept {
+    const DecodeTable* table = section_.scan.table;
+    const bool base64 = section_.type == kBase64Section && table == &base64Table;
+    const bool uuFamily = section_.type == kUuSection && (table == &uuTable || table == &xxTable);
+    if (!(base64 || uuFamily) || !output_.isOpen() || output_.finished()) return false;
+    // Base64 lines of up to this many groups; longer ones take the line path.
+    constexpr std::size_t kMaxGroups = 4096;
+    const std::string_view ahead = source_->buffered();
+    const char* at = ahead.data();
+    const char* const end = at + ahead.size();
+    std::size_t lines = 0;
+    for (;;) {
+        const auto left = static_cast<std::size_t>(end - at);
+        std::size_t taken = 0;  // bytes of the line, its end included
+        if (base64) {
+            const std::size_t groups = std::min(left / 4, kMaxGroups);
+            std::uint8_t* out = groups > 0 ? output_.reserve(3 * groups) : nullptr;
+            if (!out) break;
+            const std::size_t done = decodeCleanGroups(at, groups, *table, out);
+            // A short line of an unnamed section goes back to scanning.
+            if (done == 0 || (section_.name.empty() && 3 * done < 10)) break;
+            const std::size_t lineEnd = lineEndAt(at + 4 * done, end);
+            if (lineEnd == 0) break;
+            output_.commit(3 * done);
+            taken = 4 * done + lineEnd;
+        } else {
+            if (left < 3 || (at[0] == 'e' && at[1] == 'n' && at[2] == 'd')) break;
+            const std::uint8_t count = lookupSymbol(*table, at[0]);
+            if (count == 0 || count == kNotInAlphabet) break;
+            const std::size_t groups = (count + 2u) / 3u;
+            if (left < 1 + 4 * groups) break;
+            std::uint8_t* out = output_.reserve(3 * groups);
+            if (!out || decodeCleanGroups(at + 1, groups, *table, out) != groups) break;
+            const char* const symbolsEnd = at + 1 + 4 * groups;
+            const std::size_t lineEnd = lineEndAt(symbolsEnd, end);
+            // A line that ends in "<BR>" loses it on the line path.
+            if (lineEnd == 0 || equalsIgnoringCase(std::string_view(symbolsEnd - 4, 4), "<br>")) break;
+            output_.commit(count);
+            taken = 1 + 4 * groups + lineEnd;
+        }
+        at += taken;
+        ++lines;
+    }
+    if (lines == 0) return false;
+    source_->skip(static_cast<std::size_t>(at - ahead.data()));
+    ++linesWritten_;
+    linesSinceProgress_ += static_cast<int>(std::min<std::size_t>(lines, kProgressCheckLines)) - 1;
+    reportProgress(false);
+    return true;
+}
+
 DecodeSummary Decoder::finish() noexcept {
     DecodeSummary summary;
     summary.opened = true;
@@ -452,8 +519,9 @@ DecodeSummary Decoder::finish() noexcept {
 DecodeSummary Decoder::run(DecodeInput input) noexcept {
     try {
         owner_ = ui_.activeWindow();
+        cleanLineRuns_ = input.cleanLineRuns;
         if (input.inMemory) {
-            source_.emplace(input.data, input.size, sourceOptions());
+            source_.emplace(input.data, input.size, sourceOptions(input.readSize));
             inputSize_ = input.size;
         } else {
             if (input.stream) {
@@ -469,13 +537,14 @@ DecodeSummary Decoder::run(DecodeInput input) noexcept {
             }
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
             inputSize_ = platform::sizeOfOpenFile(input_.get());
-            source_.emplace(input_.get(), sourceOptions());
+            source_.emplace(input_.get(), sourceOptions(input.readSize));
         }
         if (target_.kind == Destination::literal) path_ = target_.literal;
         else if (input.path) path_ = input.path;
         SourceLine raw;
         for (;;) {
             if (section_.type == kNoSection && idleLines_ >= kIdleLineLimit) break;
+            if (phase_ == Phase::data && cleanLineRuns_ && decodeCleanLines()) continue;
             const std::uint64_t offset = source_->position();
             if (!source_->next(raw)) break;
             reportProgress(false);

@@ -30,6 +30,10 @@ struct DecodeInput {
     const char* data = nullptr;
     std::size_t size = 0;
     bool inMemory = false;
+    // Tuning, for tests and benchmarks: bytes per read of a file (0: the default), and
+    // whether runs of clean data lines are decoded at once (else line by line).
+    std::size_t readSize = 0;
+    bool cleanLineRuns = true;
 };
 
 enum class Destination {

@@ -109,6 +109,50 @@ __attribute__((target("avx2"))) std::size_t cleanGroupsAvx2(const char* symbols,
     return done + cleanGroupsSsse3(symbols + 4 * done, groups - done, out + 3 * done);
 }
 
+// UUencode symbols are the codes 32 to 96 ("`" a second zero): the value is the code less
+// 32, modulo 64, and a code is in the alphabet when that difference is at most 64.
+__attribute__((target("ssse3"))) inline bool translateUu16(__m128i& symbols) noexcept {
+    const __m128i shifted = _mm_sub_epi8(symbols, _mm_set1_epi8(32));
+    const __m128i limit = _mm_set1_epi8(64);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(shifted, limit), limit)) != 0xFFFF) return false;
+    symbols = _mm_and_si128(shifted, _mm_set1_epi8(63));
+    return true;
+}
+
+__attribute__((target("ssse3"))) std::size_t cleanUuGroupsSsse3(const char* symbols, std::size_t groups,
+                                                                 std::uint8_t* out) noexcept {
+    std::size_t done = 0;
+    for (; done + 4 <= groups; done += 4) {
+        __m128i block = load16(symbols + 4 * done);
+        if (!translateUu16(block)) break;
+        const __m128i bytes = pack16(block);
+        std::uint8_t* const at = out + 3 * done;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(at), bytes);
+        const int last = _mm_cvtsi128_si32(_mm_unpackhi_epi64(bytes, bytes));
+        std::memcpy(at + 8, &last, 4);
+    }
+    return done;
+}
+
+__attribute__((target("avx2"))) std::size_t cleanUuGroupsAvx2(const char* symbols, std::size_t groups,
+                                                               std::uint8_t* out) noexcept {
+    const __m256i packBytes = _mm256_broadcastsi128_si256(load16(kPackBytes));
+    const __m256i packLanes = load32(kPackLanes);
+    const __m256i limit = _mm256_set1_epi8(64);
+    std::size_t done = 0;
+    for (; done + 8 <= groups; done += 8) {
+        const __m256i shifted = _mm256_sub_epi8(load32(symbols + 4 * done), _mm256_set1_epi8(32));
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(shifted, limit), limit)) != -1) break;
+        const __m256i block = _mm256_and_si256(shifted, _mm256_set1_epi8(63));
+        const __m256i pairs = _mm256_maddubs_epi16(block, _mm256_set1_epi32(0x01400140));
+        const __m256i words = _mm256_madd_epi16(pairs, _mm256_set1_epi32(0x00011000));
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(words, packBytes), packLanes);
+        std::memcpy(out + 3 * done, &bytes, 24);
+    }
+    _mm256_zeroupper();
+    return done + cleanUuGroupsSsse3(symbols + 4 * done, groups - done, out + 3 * done);
+}
+
 SimdLevel detectSimdLevel() noexcept {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return SimdLevel::avx2;
@@ -129,6 +173,17 @@ std::size_t cleanBase64Groups(SimdLevel level, const char* symbols, std::size_t 
 #if KODRA_X86_KERNELS
     if (level == SimdLevel::avx2) return cleanGroupsAvx2(symbols, groups, out);
     if (level == SimdLevel::ssse3) return cleanGroupsSsse3(symbols, groups, out);
+#else
+    static_cast<void>(level), static_cast<void>(symbols), static_cast<void>(groups), static_cast<void>(out);
+#endif
+    return 0;
+}
+
+// The same for the UUencode alphabet.
+std::size_t cleanUuGroups(SimdLevel level, const char* symbols, std::size_t groups, std::uint8_t* out) noexcept {
+#if KODRA_X86_KERNELS
+    if (level == SimdLevel::avx2) return cleanUuGroupsAvx2(symbols, groups, out);
+    if (level == SimdLevel::ssse3) return cleanUuGroupsSsse3(symbols, groups, out);
 #else
     static_cast<void>(level), static_cast<void>(symbols), static_cast<void>(groups), static_cast<void>(out);
 #endif
@@ -176,6 +231,22 @@ SimdLevel activeSimdLevel() noexcept {
     return level;
 }
 
+std::size_t decodeCleanGroupsAt(SimdLevel level, const char* symbols, std::size_t groups, const DecodeTable& table,
+                                std::uint8_t* out) noexcept {
+    level = std::min(level, supportedSimdLevel());
+    std::size_t done = 0;
+    if (level != SimdLevel::scalar) {
+        if (&table == &base64Table) done = cleanBase64Groups(level, symbols, groups, out);
+        else if (&table == &uuTable) done = cleanUuGroups(level, symbols, groups, out);
+    }
+    return done + cleanGroupsScalar(symbols + 4 * done, groups - done, table, out + 3 * done);
+}
+
+std::size_t decodeCleanGroups(const char* symbols, std::size_t groups, const DecodeTable& table,
+                              std::uint8_t* out) noexcept {
+    return decodeCleanGroupsAt(activeSimdLevel(), symbols, groups, table, out);
+}
+
 SixBitLineResult decodeSixBitLineAt(SimdLevel level, const char* symbols, std::size_t available,
                                     std::size_t count, const DecodeTable& table, SixBitRules rules,
                                     std::uint8_t* out) noexcept {
@@ -183,10 +254,7 @@ SixBitLineResult decodeSixBitLineAt(SimdLevel level, const char* symbols, std::s
     // The whole groups that the count has room for and the line holds: clean ones take the
     // fast paths, and the first other group and all after it the rules below.
     const std::size_t whole = std::min(count / 3, available / 4);
-    std::size_t k = 0;  // groups decoded
-    if (&table == &base64Table && level != SimdLevel::scalar)
-        k = cleanBase64Groups(std::min(level, supportedSimdLevel()), symbols, whole, out);
-    k += cleanGroupsScalar(symbols + 4 * k, whole - k, table, out + 3 * k);
+    std::size_t k = decodeCleanGroupsAt(level, symbols, whole, table, out);  // groups decoded
     for (; 3 * k < count; ++k) {
         const std::size_t at = 4 * k;
         const std::size_t left = at < available ? available - at : 0;

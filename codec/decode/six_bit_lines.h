@@ -1,6 +1,6 @@
 // The data-line decoder of the 6-bit encodings, shared by DecodeFile and DecodeBuffer:
-// a scalar core for every table, and SSSE3/AVX2 kernels for the clean groups of a
-// standard Base64 line, chosen at run time.
+// a scalar core for every table, and SSSE3/AVX2 kernels for the clean groups of the
+// standard Base64 and UUencode alphabets, chosen at run time.
 #pragma once
 
 #include "decode/decode_tables.h"
@@ -47,6 +47,15 @@ SixBitLineResult decodeSixBitLine(const char* symbols, std::size_t available, st
 
 // The instruction sets the clean-group kernels can use, in increasing order.
 enum class SimdLevel { scalar, ssse3, avx2 };
+
+// Decodes the leading groups of up to `groups` whole groups of four symbols at `symbols`
+// (all readable) whose symbols are all in `table`, three bytes each at `out`; returns how
+// many. Stops at the first group with any other byte, so a line end stops it. The standard
+// Base64 and UUencode alphabets take SIMD kernels.
+std::size_t decodeCleanGroups(const char* symbols, std::size_t groups, const DecodeTable& table,
+                              std::uint8_t* out) noexcept;
+std::size_t decodeCleanGroupsAt(SimdLevel level, const char* symbols, std::size_t groups, const DecodeTable& table,
+                                std::uint8_t* out) noexcept;
 
 // The best level this processor supports.
 SimdLevel supportedSimdLevel() noexcept;

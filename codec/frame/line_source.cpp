@@ -135,6 +135,12 @@ bool LineSource::next(SourceLine& line) noexcept {
     }
 }
 
+void LineSource::skip(std::size_t bytes) noexcept {
+    if (failed()) return;
+    hasLast_ = false;
+    moveTo(cursor_ + std::min(bytes, size_ - cursor_));
+}
+
 void LineSource::unread() noexcept {
     if (!hasLast_) return;
     hasLast_ = false;

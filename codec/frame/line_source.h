@@ -78,6 +78,16 @@ public:
     // the bytes copied, 0 at the end of the input, on failure or when size < 2.
     std::size_t readPiece(char* buffer, std::size_t size) noexcept;
 
+    // The bytes read ahead from the next line's first byte on, without reading more: lets a
+    // decoder take many whole lines at once. Valid until the next call that moves the source.
+    std::string_view buffered() const noexcept {
+        return failed() ? std::string_view() : std::string_view(data_ + cursor_, size_ - cursor_);
+    }
+
+    // Consumes the first `bytes` of buffered() (at most all of it), which the caller took as
+    // whole lines; nothing can be unread after it.
+    void skip(std::size_t bytes) noexcept;
+
     // The offset of the next line's first byte.
     std::uint64_t position() const noexcept;
 
