@@ -295,3 +295,43 @@ TEST(SixBitLines, ActiveLevelIsSupported) {
 
 }  // namespace
 }  // namespace kodra
+
+namespace kodra {
+namespace {
+
+// The clean-group kernels stop at the first group holding any byte outside the alphabet
+// (a line end, padding, a code of 128 or more) and agree with the scalar loop on the groups
+// before it, for every table that has kernels and one that has none.
+TEST(CleanGroups, EveryLevelMatchesScalarOnEveryLengthAndStop) {
+    struct Table {
+        const char* name;
+        const DecodeTable* table;
+    };
+    const Table tables[] = {{"base64", &base64Table}, {"uu", &uuTable}, {"xx", &xxTable}};
+    const char foreign[] = {'\r', '\n', '=', '~', static_cast<char>(0x80), static_cast<char>(0xE0), '\0'};
+    std::mt19937 random(23u);
+    for (const Table& t : tables) {
+        std::string alphabet;
+        for (int code = 0; code < 128; ++code)
+            if ((*t.table)[static_cast<std::size_t>(code)] != kNotInAlphabet) alphabet.push_back(static_cast<char>(code));
+        std::string clean(300, ' ');
+        for (char& c : clean) c = alphabet[random() % alphabet.size()];
+        for (std::size_t length = 0; length <= 300; ++length) {
+            std::string line = clean.substr(0, length);
+            if (length > 0) line[random() % length] = foreign[random() % sizeof foreign];
+            const std::size_t groups = length / 4;
+            std::vector<std::uint8_t> want(3 * groups + 1), got(3 * groups + 1);
+            const std::size_t wantDone = decodeCleanGroupsAt(SimdLevel::scalar, line.data(), groups, *t.table, want.data());
+            for (const SimdLevel level : supportedLevels()) {
+                const std::size_t done = decodeCleanGroupsAt(level, line.data(), groups, *t.table, got.data());
+                ASSERT_EQ(done, wantDone) << t.name << " " << levelName(level) << " length " << length
+                                          << ": got " << done << " groups, want " << wantDone;
+                ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(3 * done), got.begin()))
+                    << t.name << " " << levelName(level) << " length " << length << ": bytes differ";
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kodra

@@ -1,0 +1,195 @@
+// The decode engine fed the same messages from memory and from files at many read sizes,
+// with and without the clean-line runs: every way must give the same parts and bytes.
+#include "decode/decoder.h"
+
+#include "decode/decode_test_messages.h"
+#include "support/portable.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kodra {
+namespace {
+
+struct Part {
+    std::string name, nameUtf8;
+    int encoding = 0;
+    std::string data;
+    int status = -1;
+    bool operator==(const Part& other) const {
+        return name == other.name && nameUtf8 == other.nameUtf8 && encoding == other.encoding &&
+               data == other.data && status == other.status;
+    }
+};
+
+struct Recording {
+    std::vector<Part> parts;
+};
+
+int KODRA_CALL onBegin(void* self, const KodraPart* part) {
+    auto* recording = static_cast<Recording*>(self);
+    Part next;
+    next.name.assign(part->name, part->nameSize);
+    next.nameUtf8 = part->nameUtf8;
+    next.encoding = part->encoding;
+    recording->parts.push_back(next);
+    return 1;
+}
+
+int KODRA_CALL onData(void* self, const void* bytes, size_t size) {
+    static_cast<Recording*>(self)->parts.back().data.append(static_cast<const char*>(bytes), size);
+    return 1;
+}
+
+void KODRA_CALL onEnd(void* self, const KodraPart*, int status) {
+    static_cast<Recording*>(self)->parts.back().status = status;
+}
+
+std::string describe(const std::vector<Part>& parts) {
+    std::string text;
+    for (const Part& part : parts)
+        text += "[" + part.name + " enc " + std::to_string(part.encoding) + " status " + std::to_string(part.status) +
+                " " + std::to_string(part.data.size()) + " bytes]";
+    return text;
+}
+
+std::vector<Part> decodeWith(DecodeInput input) {
+    Recording recording;
+    const KodraSink sink{&recording, onBegin, onData, onEnd};
+    DecodeTarget target;
+    target.kind = Destination::sink;
+    target.sink = &sink;
+    platform::UserInterface ui;
+    runDecode(ui, std::move(input), target);
+    return recording.parts;
+}
+
+std::vector<Part> decodeMemory(const std::string& message, bool cleanLineRuns = true) {
+    DecodeInput input;
+    input.data = message.data();
+    input.size = message.size();
+    input.inMemory = true;
+    input.cleanLineRuns = cleanLineRuns;
+    return decodeWith(std::move(input));
+}
+
+std::vector<Part> decodeFileAt(const std::string& path, std::size_t readSize, bool cleanLineRuns) {
+    DecodeInput input;
+    input.path = path.c_str();
+    input.readSize = readSize;
+    input.cleanLineRuns = cleanLineRuns;
+    return decodeWith(std::move(input));
+}
+
+std::string bytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string data(size, '\0');
+    for (char& c : data) c = static_cast<char>(random());
+    return data;
+}
+
+// Base64 of data in lines of `width` symbols (a multiple of four), CR LF or LF ends.
+std::string base64Lines(const std::string& data, std::size_t width, const char* lineEnd) {
+    const std::string all = testing::encodedLines(data, KODRA_BASE64);
+    std::string symbols;
+    for (const char c : all)
+        if (c != '\r' && c != '\n') symbols.push_back(c);
+    std::string text;
+    for (std::size_t at = 0; at < symbols.size(); at += width) text += symbols.substr(at, width) + lineEnd;
+    return text;
+}
+
+std::string toLf(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out.push_back(text[i]);
+    return out;
+}
+
+struct MessageCase {
+    const char* name;
+    std::string message;
+    std::size_t wantParts;
+};
+
+std::vector<MessageCase> messages() {
+    using testing::base64Part;
+    using testing::mimeMessage;
+    using testing::uuSection;
+    const std::string a = bytes(5000, 1), b = bytes(777, 2), c = bytes(100000, 3);
+    std::vector<MessageCase> cases;
+    cases.push_back({"MimeTwoAttachments", mimeMessage("b1", base64Part("b1", "a.bin", a) + base64Part("b1", "b.bin", b)), 2});
+    cases.push_back({"MimeLf", toLf(mimeMessage("b1", base64Part("b1", "a.bin", a))), 1});
+    cases.push_back({"UuAndXx", "text before\r\n" + uuSection("u.bin", a) + "between\r\n" +
+                                    uuSection("x.bin", b, KODRA_XXENCODE) + "after\r\n",
+                     2});
+    cases.push_back({"UuLf", toLf(uuSection("u.bin", c)), 1});
+    cases.push_back({"QuotedPrintableAndBase64",
+                     mimeMessage("q", "--q\r\nContent-Type: text/plain; name=\"n.txt\"\r\n"
+                                      "Content-Transfer-Encoding: quoted-printable\r\n\r\nSoft=\r\n line caf=E9\r\n"
+                                      "\r\nlast\r\n" +
+                                          base64Part("q", "c.bin", c)),
+                     2});
+    for (const std::size_t width : {1020u, 1024u, 2000u, 100000u}) {
+        const std::string part = "--w\r\nContent-Type: application/octet-stream; name=\"long.bin\"\r\n"
+                                 "Content-Transfer-Encoding: base64\r\n\r\n" +
+                                 base64Lines(c, width, "\r\n");
+        cases.push_back({"Base64LinesOf", mimeMessage("w", part), 1});
+        cases.back().name = width == 1020u ? "Base64Lines1020" : width == 1024u ? "Base64Lines1024"
+                                          : width == 2000u ? "Base64Lines2000" : "Base64Lines100000";
+    }
+    std::string damaged = mimeMessage("d", base64Part("d", "d.bin", a));
+    damaged.insert(damaged.find("\r\n", damaged.size() / 2) + 2, "this line is not Base64 at all!\r\n");
+    cases.push_back({"DamagedLineInData", damaged, 1});
+    std::string upper = uuSection("br.bin", a);
+    upper.replace(upper.find("\r\n", upper.size() / 2), 2, "<BR>\r\n");
+    cases.push_back({"UuLineWithBreakTag", upper, 1});
+    // A private alphabet (here XXencode's, given by a "table" header) decodes like any other.
+    cases.push_back({"PrivateTable",
+                     "table\r\n+-0123456789ABCDEFGHIJKLMNOPQRST\r\nUVWXYZabcdefghijklmnopqrstuvwxyz\r\n"
+                     "begin 644 t.bin\r\n" + testing::encodedLines(b, KODRA_XXENCODE) + "+\r\nend\r\n",
+                     1});
+    return cases;
+}
+
+TEST(DecodeEngine, FilesAtEveryReadSizeAndMemoryAgree) {
+    const std::filesystem::path folder = kodra::testing::makeTempFolder("kodra-engine-");
+    for (const MessageCase& c : messages()) {
+        const std::vector<Part> want = decodeMemory(c.message, false);
+        ASSERT_EQ(want.size(), c.wantParts) << c.name << ": line by line from memory gave " << describe(want);
+        for (const Part& part : want) EXPECT_EQ(part.status, KODRA_PART_DECODED) << c.name << " " << part.name;
+        const std::vector<Part> runs = decodeMemory(c.message, true);
+        EXPECT_TRUE(runs == want) << c.name << " from memory with clean-line runs: got " << describe(runs) << ", want "
+                                  << describe(want);
+        const std::string path = (folder / (std::string(c.name) + ".eml")).string();
+        std::ofstream(path, std::ios::binary) << c.message;
+        for (const std::size_t readSize : {1u, 2u, 3u, 7u, 64u, 77u, 4096u, 65536u, 0u}) {
+            for (const bool cleanLineRuns : {false, true}) {
+                const std::vector<Part> got = decodeFileAt(path, readSize ? readSize : c.message.size(), cleanLineRuns);
+                EXPECT_TRUE(got == want) << c.name << " read " << readSize << " bytes at a time, runs "
+                                         << cleanLineRuns << ": got " << describe(got) << ", want " << describe(want);
+            }
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// The whole of a long Base64 line is data: nothing is lost at 1023 characters.
+TEST(DecodeEngine, LongLinesLoseNothing) {
+    const std::string c = bytes(100000, 3);
+    for (const MessageCase& m : messages()) {
+        if (std::string(m.name).rfind("Base64Lines", 0) != 0) continue;
+        const std::vector<Part> got = decodeMemory(m.message);
+        ASSERT_EQ(got.size(), 1u) << m.name;
+        EXPECT_TRUE(got[0].data == c) << m.name << ": got " << got[0].data.size() << " bytes, want " << c.size();
+    }
+}
+
+}  // namespace
+}  // namespace kodra
