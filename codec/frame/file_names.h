@@ -18,10 +18,6 @@ void makeSafeFileName(char* path) noexcept;
 // "_" and "_.". Returns false when nothing is left.
 bool reduceToContentFileName(char* name) noexcept;
 
-// Lets the user choose another output path in the save-file chooser; path is a buffer
-// of 1025 bytes, in and out. Returns 1 when a name was chosen, else 0.
-int chooseSaveFile(char* path) noexcept;
-
 // 1 when anything exists under path (a wildcard pattern counts when it matches), else 0.
 int fileExists(const char* path) noexcept;
 
