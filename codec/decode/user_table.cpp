@@ -1,7 +1,0 @@
-#include "decode/decode_tables.h"
-
-namespace kodra {
-
-DecodeTable userTable = detail::emptyTable();
-
-}  // namespace kodra
