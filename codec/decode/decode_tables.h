@@ -50,7 +50,6 @@ static_assert(base64Table['='] == kNotInAlphabet && base64Table[0] == kNotInAlph
 static_assert(uuTable[' '] == 0 && uuTable['`'] == 0 && uuTable['_'] == 63 && uuTable['a'] == kNotInAlphabet);
 static_assert(xxTable['+'] == 0 && xxTable['-'] == 1 && xxTable['z'] == 63 && xxTable['/'] == kNotInAlphabet);
 
-
 // A character's value in table; codes of 128 and above are in no alphabet, whatever
 // the signedness of char.
 inline std::uint8_t lookupSymbol(const DecodeTable& table, char symbol) noexcept {
