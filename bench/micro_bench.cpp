@@ -3,6 +3,7 @@
 // the BinHex layers. Run: build/default/bench/kodra_micro_bench
 #include "bench_files.h"
 #include "binhex/binhex.h"
+#include "binhex/binhex_reader.h"
 #include "decode/boundary_list.h"
 #include "decode/decode_group.h"
 #include "decode/section_scanner.h"
@@ -10,7 +11,9 @@
 #include "decode/six_bit_lines.h"
 #include "encode/buffer_codec.h"
 #include "encode/line_encoders.h"
+#include "frame/byte_sink.h"
 #include "frame/line_reader.h"
+#include "frame/line_source.h"
 #include "kodra32.h"
 
 #include <benchmark/benchmark.h>
@@ -200,6 +203,46 @@ void binHexDecodeBench(benchmark::State& state) {
     setBytes(state, kPayloadSize);
 }
 BENCHMARK(binHexDecodeBench);
+
+// Counts what it is given, so that the decoder's own work is what is timed.
+class CountingSink : public kodra::ByteSink {
+public:
+    std::uint64_t count = 0;
+    bool write(const void*, std::size_t size) noexcept override {
+        count += size;
+        return true;
+    }
+};
+
+// 4 MiB decoded from memory: 0, the stream functions writing to /dev/null; 1, the reader
+// over a memory line source into a counting sink.
+void binHexDecodeOldVsNewBench(benchmark::State& state) {
+    constexpr std::size_t kSize = 4u << 20;
+    std::string text = binHexStream(payload(kSize));
+    std::vector<char> line(kodra::kLineBufferSize), name(kodra::kBinHexNameBufferSize);
+    const bool reader = state.range(0) == 1;
+    for (auto _ : state) {
+        if (reader) {
+            kodra::LineSource input(text.data(), text.size());
+            kodra::BinHexReader binHex;
+            kodra::SourceLine first;
+            std::string fileName;
+            CountingSink sink;
+            if (!input.next(first) || binHex.detect(first.text, input) != kodra::BinHexForm::binHex40 ||
+                !binHex.readHeader(input, fileName) || !binHex.decodeForks(input, &sink) || sink.count != kSize)
+                state.SkipWithError("reader failed");
+        } else {
+            FilePtr input = memoryStream(text);
+            FilePtr out(std::fopen("/dev/null", "wb"));
+            std::fgets(line.data(), static_cast<int>(line.size()), input.get());
+            if (kodra::detectBinHex(line.data(), input.get()) != 1 || !kodra::readBinHexHeader(input.get(), name.data()) ||
+                kodra::decodeBinHexForks(input.get(), out.get(), line.data()) != 1)
+                state.SkipWithError("stream functions failed");
+        }
+    }
+    setBytes(state, kSize);
+}
+BENCHMARK(binHexDecodeOldVsNewBench)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -129,6 +129,7 @@ bool LineSource::next(SourceLine& line) noexcept {
         }
         line = SourceLine{std::string_view(start, length), end, piece};
         lastStart_ = cursor_;
+        lastLength_ = length;
         hasLast_ = true;
         moveTo(cursor_ + consumed);
         return true;
@@ -145,6 +146,12 @@ void LineSource::unread() noexcept {
     if (!hasLast_) return;
     hasLast_ = false;
     moveTo(lastStart_);
+}
+
+void LineSource::unreadTail(std::size_t consumed) noexcept {
+    if (!hasLast_) return;
+    hasLast_ = false;
+    moveTo(lastStart_ + std::min(consumed, lastLength_));
 }
 
 std::size_t LineSource::readPiece(char* buffer, std::size_t size) noexcept {

@@ -73,6 +73,11 @@ public:
     // none, or after a second call.
     void unread() noexcept;
 
+    // Makes the rest of the line last handed out by next, from its byte `consumed` on (at
+    // most its length), the next line, line end included, for readers that stop inside a
+    // line; does nothing when there is none, or after unread.
+    void unreadTail(std::size_t consumed) noexcept;
+
     // Copies the next input bytes, stopping after an LF, to at most size - 1 bytes, and ends
     // them with a NUL: fgets on the source, for callers that keep its fixed pieces. Returns
     // the bytes copied, 0 at the end of the input, on failure or when size < 2.
@@ -123,6 +128,7 @@ private:
     std::size_t cursor_ = 0;   // index of the next line
     std::size_t scanned_ = 0;  // no LF lies in [cursor_, scanned_)
     std::size_t lastStart_ = 0;
+    std::size_t lastLength_ = 0;  // text bytes of the last line handed out
     bool hasLast_ = false;
     bool marked_ = false;
     std::uint64_t markOffset_ = 0;

@@ -329,6 +329,59 @@ void checkUnreadEverywhere(const Input& input, const std::function<std::unique_p
     }
 }
 
+// Reads k lines, gives back the tail of the k-th from byte `consumed`, and checks that the
+// rest is the reference lines of the input from there.
+void checkUnreadTail(const Input& input, LineSource& source, std::size_t k, std::size_t consumed,
+                     const char* kind) {
+    const auto want = referenceLines(input.bytes);
+    const auto starts = referenceStarts(want);
+    SourceLine line;
+    for (std::size_t i = 0; i < k; ++i) ASSERT_TRUE(source.next(line)) << input.name;
+    source.unreadTail(consumed);
+    const std::uint64_t wantPosition =
+        k == 0 ? 0 : starts[k - 1] + std::min(consumed, want[k - 1].text.size());
+    EXPECT_EQ(source.position(), wantPosition) << input.name << ", " << kind << ", line " << k << ", consumed "
+                                               << consumed;
+    const auto rest = readAll(source);
+    const auto wantRest = referenceLines(input.bytes.substr(static_cast<std::size_t>(wantPosition)));
+    EXPECT_EQ(rest, wantRest) << input.name << ", " << kind << ", line " << k << ", consumed " << consumed
+                              << ": got " << show(rest) << ", want " << show(wantRest);
+}
+
+TEST(LineSource, UnreadTailMakesTheRestOfTheLineNext) {
+    for (const Input& input : namedInputs()) {
+        const auto lines = referenceLines(input.bytes);
+        for (std::size_t k = 0; k <= std::min<std::size_t>(lines.size(), 6); ++k) {
+            const std::size_t length = k == 0 ? 0 : lines[k - 1].text.size();
+            for (const std::size_t consumed : {std::size_t{0}, std::size_t{1}, length / 2, length, length + 3}) {
+                LineSource memory(input.bytes.data(), input.bytes.size());
+                checkUnreadTail(input, memory, k, consumed, "memory");
+                for (const std::size_t readSize : {std::size_t{1}, std::size_t{3}, std::size_t{4096}}) {
+                    auto stream = streamWith(input.bytes);
+                    LineSource file(stream.get(), LineSourceOptions{kNoLineCap, readSize});
+                    checkUnreadTail(input, file, k, consumed, "file");
+                }
+            }
+        }
+    }
+}
+
+TEST(LineSource, UnreadTailAfterUnreadDoesNothing) {
+    const std::string text = "first line\nsecond\n";
+    LineSource source(text.data(), text.size());
+    SourceLine line;
+    ASSERT_TRUE(source.next(line));
+    source.unread();
+    source.unreadTail(6);
+    ASSERT_TRUE(source.next(line));
+    EXPECT_EQ(line.text, "first line") << "got the line moved by a tail after unread";
+    source.unreadTail(6);
+    source.unreadTail(2);  // one tail only
+    ASSERT_TRUE(source.next(line));
+    EXPECT_EQ(line.text, "line");
+    EXPECT_EQ(line.end, LineEnd::kLf);
+}
+
 TEST(LineSource, UnreadAtEveryPosition) {
     for (const Input& input : namedInputs()) {
         checkUnreadEverywhere(
