@@ -4,6 +4,7 @@
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_reader.h"
+#include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/intermediate_file.h"
 #include "message/message_boundaries.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace kodra {
 namespace {
@@ -75,17 +77,36 @@ bool copyToTarget(std::FILE* source, const char* target, platform::ProtectedFile
     return copied;
 }
 
+// Sets line to the next whole line of source up to its first NUL (a NUL ended a line for
+// the C-string readers this one replaces); false at the end of the input.
+bool readLine(LineSource& source, std::string& line) {
+    SourceLine next;
+    if (!source.next(next)) return false;
+    line.assign(next.text.substr(0, next.text.find('\0')));
+    // A CR at the very end of the input is stripped, as a stream reader did there.
+    if (next.end == LineEnd::kNone && line.size() == next.text.size() && !line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+// Sets lower to line with its ASCII letters lower-cased.
+void lowerCopy(std::string_view line, std::string& lower) {
+    lower.assign(line);
+    lowerCaseText(lower.data());
+}
+
 class TextExtraction {
 public:
-    TextExtraction(std::FILE* message, IntermediateFile& intermediate, std::string marker)
+    TextExtraction(LineSource& message, IntermediateFile& intermediate, std::string marker)
         : message_(message), out_(intermediate), marker_(std::move(marker)) {}
 
     // Runs the single pass over the message; false on a write error.
     bool run() {
-        char line[kLineBufferSize];
-        char lower[kLineBufferSize];
+        std::string buffer;
+        std::string lowerBuffer;
         for (;;) {
-            if (!readTextLine(nullptr, message_, line)) return true;
+            if (!readLine(message_, buffer)) return true;
+            char* line = buffer.data();
             ++lineCount_;
             if (markerPending_ && boundaries_.empty() && line[0] == '\0' && partCount_ == 0 &&
                 lineCount_ < kMarkerLineLimit) {
@@ -107,9 +128,8 @@ public:
             if (!out_.write(line, length)) return false;
             if (!base64_ && !out_.write("\r\n")) return false;
 
-            std::memcpy(lower, line, length);
-            lower[length] = '\0';
-            lowerCaseText(lower);
+            lowerCopy(std::string_view(line, length), lowerBuffer);
+            const char* lower = lowerBuffer.c_str();
             if (std::strstr(lower, "content-") && std::strchr(lower, ':')) {
                 if (boundaries_.empty()) {
                     if (std::strstr(lower, "quoted-printable")) quotedPrintable_ = true;
@@ -162,15 +182,14 @@ private:
     // are left out, so that the sub-parts' bodies follow one another.
     void skipNestedPartHeaders() {
         out_.seek(lineOffset_);
-        char line[kLineBufferSize];
+        std::string line;
         for (;;) {
-            const long before = std::ftell(message_);
-            if (!readTextLine(nullptr, message_, line)) return;
-            if (boundaries_.find(line) == Match::first) {
-                std::fseek(message_, before, SEEK_SET);  // the main pass reads it again
+            if (!readLine(message_, line)) return;
+            if (boundaries_.find(line.c_str()) == Match::first) {
+                message_.unread();  // the main pass reads it again
                 return;
             }
-            if (line[0] == '\0') return;
+            if (line.empty()) return;
         }
     }
 
@@ -182,12 +201,13 @@ private:
         bool html = false;
         bool bodyStarted = false;
         int counter = 0;
-        char line[kLineBufferSize];
-        char lower[kLineBufferSize];
-        while (readTextLine(nullptr, message_, line)) {
+        std::string buffer;
+        std::string lowerBuffer;
+        while (readLine(message_, buffer)) {
+            const char* line = buffer.c_str();
             ++counter;
-            std::memcpy(lower, line, std::strlen(line) + 1);
-            lowerCaseText(lower);
+            lowerCopy(buffer, lowerBuffer);
+            const char* lower = lowerBuffer.c_str();
             if (const char* parameter = std::strstr(lower, "boundary=")) {
                 boundaries_.add(boundaryValue(line + (parameter - lower) + 9));
                 continue;
@@ -208,7 +228,7 @@ private:
         return true;
     }
 
-    std::FILE* message_;
+    LineSource& message_;
     IntermediateFile& out_;
     const std::string marker_;
     MessageBoundaries boundaries_;
@@ -241,7 +261,8 @@ int getMessageText(const char* messagePath, const char* targetPath) {
     inputs[1] = intermediate.identity();
     const platform::ProtectedFiles refused{inputs, 2};
 
-    TextExtraction extraction(message.get(), intermediate, "filename=\"" + targetName + "\"\r\n");
+    LineSource source(message.get());
+    TextExtraction extraction(source, intermediate, "filename=\"" + targetName + "\"\r\n");
     const bool read = extraction.run();
     message.reset();
     if (!intermediate.finish() || !read) return 0;
