@@ -26,6 +26,9 @@ constexpr std::size_t kCopyChunk = 16 * 1024;
 constexpr int kMarkerLineLimit = 100;  // a plain message's blank line must come before this line
 constexpr int kSearchLineLimit = 200;  // give up when no marker was placed by this line
 constexpr int kHtmlHeaderLineLimit = 20;
+// A longer line is read in pieces of this size (a multiple of four, so that Base64 pieces
+// decode alone), each taken as a line: memory stays bounded whatever the input.
+constexpr std::size_t kMaxTextLine = std::size_t{4} << 20;
 constexpr char kReplacementHeaders[] =
     "Content-Type: text/plain; charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: quoted-printable\r\n";
 constexpr const char* kHeaderNames[] = {"from:",     "to:",           "subject:",   "date:",
@@ -77,14 +80,16 @@ bool copyToTarget(std::FILE* source, const char* target, platform::ProtectedFile
     return copied;
 }
 
-// Sets line to the next whole line of source up to its first NUL (a NUL ended a line for
-// the C-string readers this one replaces); false at the end of the input.
+// Sets line to the next line (or piece of an overlong one) of source up to its first NUL
+// (a NUL ended a line for the C-string readers this one replaces); false at the end of
+// the input.
 bool readLine(LineSource& source, std::string& line) {
     SourceLine next;
     if (!source.next(next)) return false;
     line.assign(next.text.substr(0, next.text.find('\0')));
     // A CR at the very end of the input is stripped, as a stream reader did there.
-    if (next.end == LineEnd::kNone && line.size() == next.text.size() && !line.empty() && line.back() == '\r')
+    if (next.end == LineEnd::kNone && !next.continues && line.size() == next.text.size() && !line.empty() &&
+        line.back() == '\r')
         line.pop_back();
     return true;
 }
@@ -261,7 +266,7 @@ int getMessageText(const char* messagePath, const char* targetPath) {
     inputs[1] = intermediate.identity();
     const platform::ProtectedFiles refused{inputs, 2};
 
-    LineSource source(message.get());
+    LineSource source(message.get(), LineSourceOptions{kMaxTextLine, kDefaultReadSize});
     TextExtraction extraction(source, intermediate, "filename=\"" + targetName + "\"\r\n");
     const bool read = extraction.run();
     message.reset();

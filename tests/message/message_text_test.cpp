@@ -90,6 +90,13 @@ TEST(GetMessageText, LongLinesAreTakenWhole) {
     }
 }
 
+// A line beyond 4 MiB is taken in 4 MiB pieces, each a line of the text: nothing is lost.
+TEST(GetMessageText, LineBeyondFourMebibytesComesInPieces) {
+    const std::string piece(std::size_t{4} << 20, 'p');
+    expectText({"plain body line of 4 MiB and 10", "From: a\r\n\r\n" + piece + "0123456789\r\nlast\r\n", 5,
+                piece + "\r\n0123456789\r\nlast\r\n"});
+}
+
 std::string multipart(const char* eol) {
     std::string text =
         "From: a@example.org\n"
