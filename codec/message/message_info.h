@@ -55,7 +55,8 @@ inline constexpr std::size_t kMaxHeaderLine = std::size_t{4} << 20;
 // and one such line. False when the file cannot be opened. May throw std::bad_alloc.
 bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLimits& limits);
 
-// The same from a line source over the message (whose cap, if any, cuts lines instead).
+// The same from a line source over the message, whose cap, if any, takes the place of
+// kMaxHeaderLine.
 void readMessageHeaders(LineSource& source, MessageHeaders& headers, const FieldLimits& limits);
 
 }  // namespace kodra

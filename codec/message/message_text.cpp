@@ -187,14 +187,13 @@ private:
     // are left out, so that the sub-parts' bodies follow one another.
     void skipNestedPartHeaders() {
         out_.seek(lineOffset_);
-        std::string line;
         for (;;) {
-            if (!readLine(message_, line)) return;
-            if (boundaries_.find(line.c_str()) == Match::first) {
+            if (!readLine(message_, skipped_)) return;
+            if (boundaries_.find(skipped_.c_str()) == Match::first) {
                 message_.unread();  // the main pass reads it again
                 return;
             }
-            if (line.empty()) return;
+            if (skipped_.empty()) return;
         }
     }
 
@@ -237,6 +236,7 @@ private:
     IntermediateFile& out_;
     const std::string marker_;
     MessageBoundaries boundaries_;
+    std::string skipped_;  // a line of a nested part's headers
     long lineOffset_ = 0;  // where the line written last starts in the intermediate file
     int lineCount_ = 0;
     int partCount_ = 0;
