@@ -3,6 +3,7 @@
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_source.h"
+#include "message/line_text.h"
 
 #include <climits>
 #include <cstring>
@@ -125,10 +126,7 @@ public:
             input_.unread();
             return false;
         }
-        std::string_view tail = line.text.substr(0, line.text.find('\0'));
-        // A CR ending the last line of the input goes, as the fixed-room form drops it.
-        if (line.end == LineEnd::kNone && tail.size() == line.text.size() && !tail.empty() && tail.back() == '\r')
-            tail.remove_suffix(1);
+        const std::string_view tail = classicLineText(line);
         text_.resize(length);
         try {
             text_.append(tail);

@@ -3,6 +3,7 @@
 #include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/encoded_words.h"
+#include "message/line_text.h"
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -47,16 +48,12 @@ void assignCut(std::optional<std::string>& field, const char* text, std::size_t 
     appendCut(*field, text, limit);
 }
 
-// Sets line to the next whole input line up to its first NUL (a NUL ended a line for the
+// Sets line to the text of the next whole input line (up to its first NUL, as for the
 // C-string readers this one replaces); false at the end of the input.
 bool readHeaderLine(LineSource& source, std::string& line) {
     SourceLine piece;
     if (!source.next(piece)) return false;
-    line.assign(piece.text.substr(0, piece.text.find('\0')));
-    // A CR at the very end of the input is stripped, as a stream reader did there.
-    if (piece.end == LineEnd::kNone && !piece.continues && line.size() == piece.text.size() && !line.empty() &&
-        line.back() == '\r')
-        line.pop_back();
+    line.assign(classicLineText(piece));
     // The rest of an overlong line is dropped.
     while (piece.continues && source.next(piece)) {
     }

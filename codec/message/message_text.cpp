@@ -7,6 +7,7 @@
 #include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/intermediate_file.h"
+#include "message/line_text.h"
 #include "message/message_boundaries.h"
 #include "platform/platform.h"
 
@@ -80,17 +81,13 @@ bool copyToTarget(std::FILE* source, const char* target, platform::ProtectedFile
     return copied;
 }
 
-// Sets line to the next line (or piece of an overlong one) of source up to its first NUL
-// (a NUL ended a line for the C-string readers this one replaces); false at the end of
-// the input.
+// Sets line to the text of the next line (or piece of an overlong one) of source (up to
+// its first NUL, as for the C-string readers this one replaces); false at the end of the
+// input.
 bool readLine(LineSource& source, std::string& line) {
     SourceLine next;
     if (!source.next(next)) return false;
-    line.assign(next.text.substr(0, next.text.find('\0')));
-    // A CR at the very end of the input is stripped, as a stream reader did there.
-    if (next.end == LineEnd::kNone && !next.continues && line.size() == next.text.size() && !line.empty() &&
-        line.back() == '\r')
-        line.pop_back();
+    line.assign(classicLineText(next));
     return true;
 }
 

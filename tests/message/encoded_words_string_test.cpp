@@ -94,6 +94,8 @@ TEST(EncodedWordsOnString, SameAsWithRoomToSpare) {
         {"word cut, CR CR LF", cut, "ab\r\r\n?=\n"},
         {"word cut, blank lines then the end", cut, "\n\r\n\n?= done\nnext\n"},
         {"word cut, NUL in the next line", cut, std::string("ab\0cd?=\r\nnext\n", 14)},
+        {"word cut, CR before a NUL in the next line", cut, std::string("ab\r\0cd\r\nx?=\r\n", 13)},
+        {"word cut, CR before a NUL in the last line", cut, std::string("ab\r\0cd", 6)},
         {"NUL in the text itself", std::string("=?iso-8859-1?q?a?= b\0c", 22), "next\n"},
         {"base64 word cut", "To: =?big5?b?" + std::string(40, 'Q'), std::string(8, 'Q') + "?=\n"},
         {"a second word cut after the first", "=?iso-8859-1?q?a?= =?iso-8859-1?q?" + std::string(35, 'b'),

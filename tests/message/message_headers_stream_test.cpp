@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,12 +28,14 @@ bool beginsWithNoCase(const char* line, const char* lowerName) {
     return true;
 }
 
-// The next whole line of file without its LF and then one CR, into text; false at the end.
+// The next whole line of file up to its first NUL, without its LF and then one CR, into
+// text; false at the end.
 bool readWholeLine(std::FILE* file, std::vector<char>& text) {
     text.clear();
     int c = 0;
     while ((c = std::getc(file)) != EOF && c != '\n') text.push_back(static_cast<char>(c));
     if (c == EOF && text.empty()) return false;
+    text.erase(std::find(text.begin(), text.end(), '\0'), text.end());  // a NUL ended a C-string line
     if (!text.empty() && text.back() == '\r') text.pop_back();
     return true;
 }
@@ -123,6 +126,7 @@ TEST(MessageHeadersStream, EveryFieldIsTheWholeFieldsStart) {
          "Received: " + longLine + "; " + longLine + "\r\nX: y\r\nSubject: " + longLine + "\r\n " + longLine +
              "\r\n\r\n"},
         {"a NUL inside a line", std::string("Subject: before\0after\r\n more\r\nX-A: 1; b\0c\r\n", 42)},
+        {"a CR before a NUL", std::string("Subject: a\r\0b\r\n c\r\0\r\nFrom: d\r\0", 30)},
         {"bare LF and lone CR", "Subject: a\rb\n c\nFrom: d\n\n"},
         {"folded header block", "X-First: a\r\n b; c\r\n d\r\nTo: t\r\n"},
     };
