@@ -1,9 +1,12 @@
 // Micro-benchmarks of the message readers: GetMessageText on a message whose first part
-// declares many boundaries, and the header readers on one long folded Subject (time, and
-// the peak memory of one call measured in a child process).
+// declares many boundaries and on long body lines, the header readers on one long folded
+// Subject (time, and the peak memory of one call measured in a child process), and the
+// two forms of the encoded-word decoder.
 // Run: build/default/bench/kodra_message_bench
 #include "bench_files.h"
+#include "frame/line_source.h"
 #include "kodra32.h"
+#include "message/encoded_words.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -99,6 +103,45 @@ void messageInfoBench(benchmark::State& state) {
     state.counters["peak_KiB"] = static_cast<double>(peakKibOf([&] { call(); }));
 }
 BENCHMARK(messageInfoBench)->Arg(1)->Arg(32)->Unit(benchmark::kMillisecond);
+
+// GetMessageText on a plain message whose body lines are `state.range(0)` characters long
+// (1 MiB of body): lines are taken whole.
+void messageTextLongLinesBench(benchmark::State& state) {
+    ScratchFolder folder("kodra-message-bench-");
+    const std::string message = folder.path + "/message.eml";
+    const std::string target = folder.path + "/text.txt";
+    const auto length = static_cast<std::size_t>(state.range(0));
+    std::string text = "From: a@example.org\r\nSubject: long lines\r\n\r\n";
+    while (text.size() < (std::size_t{1} << 20)) text += std::string(length, 'b') + "\r\n";
+    writeFile(message, text);
+    for (auto _ : state) benchmark::DoNotOptimize(GetMessageText(message.c_str(), target.c_str()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(messageTextLongLinesBench)->Arg(80)->Arg(2000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// An encoded word folded over ten lines, decoded from memory: the fixed-room form
+// (range 0, room 1025) and the string form (range 1).
+void encodedWordsBench(benchmark::State& state) {
+    const std::string line = "Subject: =?iso-8859-1?q?" + std::string(60, 'a');
+    std::string following;
+    for (int i = 0; i < 10; ++i) following += std::string(60, 'b') + "=E9\r\n";
+    following += "?= tail\r\nFrom: next\r\n";
+    const bool grown = state.range(0) == 1;
+    std::string text;
+    char block[1025];
+    for (auto _ : state) {
+        kodra::LineSource source(following.data(), following.size());
+        if (grown) {
+            text.assign(line);
+            benchmark::DoNotOptimize(kodra::decodeEncodedWords(source, text));
+        } else {
+            std::memcpy(block, line.c_str(), line.size() + 1);
+            benchmark::DoNotOptimize(kodra::decodeEncodedWords(source, block, sizeof block));
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(line.size() + following.size()));
+}
+BENCHMARK(encodedWordsBench)->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -68,13 +68,7 @@ void readBoundary(BoundaryList& boundaries, const std::string& line, const std::
 
 // Decodes the encoded words of text (joining following lines of input into a word cut
 // at the line end); 1 when it held one.
-int decodeWords(LineSource& input, std::string& text) {
-    std::string room(text);
-    room.resize(std::max<std::size_t>(text.size() + 1, 1025), '\0');
-    const int found = decodeEncodedWords(input, &room[0], room.size());
-    if (found) text.assign(room.c_str());
-    return found;
-}
+int decodeWords(LineSource& input, std::string& text) { return decodeEncodedWords(input, text); }
 
 // Step of a header block: the name= or filename= parameter. Returns whether the name
 // goes on in the following lines.

@@ -3,9 +3,12 @@
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_source.h"
+#include "message/line_text.h"
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace kodra {
 namespace {
@@ -64,31 +67,83 @@ void stripLineEnd(char* tail) noexcept {
     if (added > 0 && tail[added - 1] == '\r') tail[--added] = '\0';
 }
 
-// Appends the next input line (without its line end) to text, only into the room
-// left; the rest of a longer line stays in the input as a line of its own.
-bool joinNextLine(std::FILE* input, char* text, std::size_t length, std::size_t room) noexcept {
-    if (!input || room < length + 2) return false;
-    const std::size_t left = room - length;
-    char* tail = text + length;
-    if (!std::fgets(tail, left > INT_MAX ? INT_MAX : static_cast<int>(left), input)) {
-        *tail = '\0';
-        return false;
+// Joins into a fixed block: the next input line (without its line end) goes only into
+// the room left; the rest of a longer line stays in the input as a line of its own.
+class StreamJoiner {
+public:
+    StreamJoiner(std::FILE* input, char* text, std::size_t room) noexcept : input_(input), text_(text), room_(room) {}
+    char* text() const noexcept { return text_; }
+    bool join(std::size_t length) noexcept {
+        if (!input_ || room_ < length + 2) return false;
+        const std::size_t left = room_ - length;
+        char* tail = text_ + length;
+        if (!std::fgets(tail, left > INT_MAX ? INT_MAX : static_cast<int>(left), input_)) {
+            *tail = '\0';
+            return false;
+        }
+        stripLineEnd(tail);
+        return true;
     }
-    stripLineEnd(tail);
-    return true;
-}
 
-// The same from a line source, whose pieces are the stream's.
-bool joinNextLine(LineSource* input, char* text, std::size_t length, std::size_t room) noexcept {
-    if (!input || room < length + 2) return false;
-    char* tail = text + length;
-    if (input->readPiece(tail, room - length) == 0) {
-        *tail = '\0';
-        return false;
+private:
+    std::FILE* input_;
+    char* text_;
+    std::size_t room_;
+};
+
+// The same from a line source, whose fgets-style pieces are the stream's.
+class PieceJoiner {
+public:
+    PieceJoiner(LineSource& input, char* text, std::size_t room) noexcept : input_(input), text_(text), room_(room) {}
+    char* text() const noexcept { return text_; }
+    bool join(std::size_t length) noexcept {
+        if (room_ < length + 2) return false;
+        char* tail = text_ + length;
+        if (input_.readPiece(tail, room_ - length) == 0) {
+            *tail = '\0';
+            return false;
+        }
+        stripLineEnd(tail);
+        return true;
     }
-    stripLineEnd(tail);
-    return true;
-}
+
+private:
+    LineSource& input_;
+    char* text_;
+    std::size_t room_;
+};
+
+// Joins whole lines from a line source into a growing string, up to kMaxJoinedText.
+class LineJoiner {
+public:
+    LineJoiner(LineSource& input, std::string& text) noexcept : input_(input), text_(text) {}
+    char* text() noexcept { return text_.data(); }
+    bool join(std::size_t length) noexcept {
+        SourceLine line;
+        if (!input_.next(line)) return false;
+        // Each line counts its end as one byte, so that blank lines are bounded too.
+        if (line.continues || line.text.size() >= kMaxJoinedText - joined_) {
+            input_.unread();
+            return false;
+        }
+        const std::string_view tail = classicLineText(line);
+        text_.resize(length);
+        try {
+            text_.append(tail);
+        } catch (...) {
+            // Out of memory: the line stays in the input and the word ends here, as at the limit.
+            input_.unread();
+            return false;
+        }
+        joined_ += line.text.size() + 1;
+        return true;
+    }
+
+private:
+    LineSource& input_;
+    std::string& text_;
+    std::size_t joined_ = 0;
+};
 
 bool isBlankRun(const char* from, const char* to) noexcept {
     for (; from < to; ++from)
@@ -107,14 +162,16 @@ std::size_t decodePiece(char* piece, std::size_t size, bool base64) noexcept {
     return decodeQuotedPrintable(piece, size).kept;
 }
 
-template <typename Input>
-int decodeWords(Input* input, char* text, std::size_t room) noexcept {
-    if (!text || room == 0) return 0;
+// Decodes the words of joiner's NUL-terminated text in place; joiner.join(length) appends
+// the next line at length and may move the text.
+template <typename Joiner>
+int decodeWords(Joiner& joiner) {
+    char* text = joiner.text();
     Word word{};
-    if (!findWord(text, word)) return 0;
+    if (!text || !findWord(text, word)) return 0;
     // The decoded text is built in place: it never runs ahead of what is still to be read,
     // as every word loses at least its lead and its "?=".
-    char* out = word.start;
+    auto out = static_cast<std::size_t>(word.start - text);
     for (;;) {
         char* end = nullptr;
         for (;;) {
@@ -123,24 +180,27 @@ int decodeWords(Input* input, char* text, std::size_t room) noexcept {
             // Measured from the word: decoding an earlier word may have left a NUL before it.
             char* lineEnd = word.encoded + std::strlen(word.encoded);
             const auto length = static_cast<std::size_t>(lineEnd - text);
-            if (lineEnd - word.encoded < kJoinThreshold || !joinNextLine(input, text, length, room)) {
+            const auto encoded = static_cast<std::size_t>(word.encoded - text);
+            if (lineEnd - word.encoded < kJoinThreshold || !joiner.join(length)) {
                 end = lineEnd;
                 break;
             }
+            text = joiner.text();
+            word.encoded = text + encoded;
         }
         char* after = *end ? end + 2 : end;
         const auto encodedSize = static_cast<std::size_t>(end - word.encoded);
-        std::memmove(out, word.encoded, encodedSize);
-        out += decodePiece(out, encodedSize, word.base64);
+        std::memmove(text + out, word.encoded, encodedSize);
+        out += decodePiece(text + out, encodedSize, word.base64);
 
         Word following{};
         if (!findWord(after, following)) {
-            std::memmove(out, after, std::strlen(after) + 1);
+            std::memmove(text + out, after, std::strlen(after) + 1);
             return 1;
         }
         if (!isBlankRun(after, following.start)) {
             const auto gap = static_cast<std::size_t>(following.start - after);
-            std::memmove(out, after, gap);
+            std::memmove(text + out, after, gap);
             out += gap;
         }
         word = following;
@@ -150,11 +210,22 @@ int decodeWords(Input* input, char* text, std::size_t room) noexcept {
 }  // namespace
 
 int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept {
-    return decodeWords(input, text, room);
+    if (!text || room == 0) return 0;
+    StreamJoiner joiner(input, text, room);
+    return decodeWords(joiner);
 }
 
 int decodeEncodedWords(LineSource& input, char* text, std::size_t room) noexcept {
-    return decodeWords(&input, text, room);
+    if (!text || room == 0) return 0;
+    PieceJoiner joiner(input, text, room);
+    return decodeWords(joiner);
+}
+
+int decodeEncodedWords(LineSource& input, std::string& text) noexcept {
+    LineJoiner joiner(input, text);
+    const int found = decodeWords(joiner);
+    if (found) text.resize(std::strlen(text.c_str()));
+    return found;
 }
 
 }  // namespace kodra

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 namespace kodra {
 
@@ -20,5 +21,16 @@ int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept;
 
 // The same, joining lines from a line source (its fgets-style pieces).
 int decodeEncodedWords(LineSource& input, char* text, std::size_t room) noexcept;
+
+// The most a word may take from following lines, each line's end counted as one byte:
+// far beyond any folded header, small enough that hostile input cannot join a whole file.
+inline constexpr std::size_t kMaxJoinedText = 64 * 1024;
+
+// The same on text of any length (taken up to its first NUL, like the fixed-room form),
+// joining whole lines from input (each up to its first NUL) with no room limit; the line
+// that would take the joined text past kMaxJoinedText (or the first piece of a
+// line longer than the source's cap) is left in the input and the word ends at the line
+// end. Returns 1 and the decoded text, or 0 with text unchanged.
+int decodeEncodedWords(LineSource& input, std::string& text) noexcept;
 
 }  // namespace kodra

@@ -1,9 +1,9 @@
 #include "message/message_info.h"
 
-#include "frame/line_reader.h"
 #include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/encoded_words.h"
+#include "message/line_text.h"
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -48,13 +48,15 @@ void assignCut(std::optional<std::string>& field, const char* text, std::size_t 
     appendCut(*field, text, limit);
 }
 
-// Reads the next line as readTextLine does, in pieces of at most 1023 characters up to a
-// NUL: header fields keep their results for longer lines until they take whole lines.
-bool readClassicLine(LineSource& source, char (&line)[kLineBufferSize]) noexcept {
-    if (source.readPiece(line, kMaxLineLength + 1) == 0) return false;
-    std::size_t length = std::strlen(line);
-    if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
-    if (length > 0 && line[length - 1] == '\r') line[--length] = '\0';
+// Sets line to the text of the next whole input line (up to its first NUL, as for the
+// C-string readers this one replaces); false at the end of the input.
+bool readHeaderLine(LineSource& source, std::string& line) {
+    SourceLine piece;
+    if (!source.next(piece)) return false;
+    line.assign(classicLineText(piece));
+    // The rest of an overlong line is dropped.
+    while (piece.continues && source.next(piece)) {
+    }
     return true;
 }
 
@@ -69,7 +71,13 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLi
     headers = MessageHeaders{};
     StdioFile file(platform::openInputFile(path));
     if (!file) return false;
+    LineSource source(file.get(), LineSourceOptions{kMaxHeaderLine, kDefaultReadSize});
+    readMessageHeaders(source, headers, limits);
+    return true;
+}
 
+void readMessageHeaders(LineSource& source, MessageHeaders& headers, const FieldLimits& limits) {
+    headers = MessageHeaders{};
     auto& fields = headers.fields;
     const auto limitOf = [&limits](int field) { return limits.characters[static_cast<std::size_t>(field)]; };
     std::optional<std::string>* open = nullptr;  // the field a continuation line extends
@@ -79,10 +87,10 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLi
     // searched only once a second one joins: then it runs to the end of the line joined.
     int deliveryLines = 0;
     std::optional<std::string> firstLineTail;  // after the first line's ";", joined with the second
-    LineSource source(file.get());
-    char line[kLineBufferSize];
-    while (readClassicLine(source, line)) {
-        decodeEncodedWords(source, line, sizeof line);
+    std::string buffer;
+    while (readHeaderLine(source, buffer)) {
+        decodeEncodedWords(source, buffer);
+        const char* line = buffer.c_str();
         if (line[0] == '\0') break;  // the blank line ends the header section
 
         if ((line[0] == ' ' || line[0] == '\t') && open) {
@@ -129,7 +137,6 @@ bool readMessageHeaders(const char* path, MessageHeaders& headers, const FieldLi
         }
     }
     if (!headerSeen) fields[kHeaderBlock].reset();
-    return true;
 }
 
 }  // namespace kodra

@@ -4,8 +4,10 @@
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_reader.h"
+#include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/intermediate_file.h"
+#include "message/line_text.h"
 #include "message/message_boundaries.h"
 #include "platform/platform.h"
 
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace kodra {
 namespace {
@@ -24,6 +27,9 @@ constexpr std::size_t kCopyChunk = 16 * 1024;
 constexpr int kMarkerLineLimit = 100;  // a plain message's blank line must come before this line
 constexpr int kSearchLineLimit = 200;  // give up when no marker was placed by this line
 constexpr int kHtmlHeaderLineLimit = 20;
+// A longer line is read in pieces of this size (a multiple of four, so that Base64 pieces
+// decode alone), each taken as a line: memory stays bounded whatever the input.
+constexpr std::size_t kMaxTextLine = std::size_t{4} << 20;
 constexpr char kReplacementHeaders[] =
     "Content-Type: text/plain; charset=\"iso-8859-1\"\r\nContent-Transfer-Encoding: quoted-printable\r\n";
 constexpr const char* kHeaderNames[] = {"from:",     "to:",           "subject:",   "date:",
@@ -75,17 +81,34 @@ bool copyToTarget(std::FILE* source, const char* target, platform::ProtectedFile
     return copied;
 }
 
+// Sets line to the text of the next line (or piece of an overlong one) of source (up to
+// its first NUL, as for the C-string readers this one replaces); false at the end of the
+// input.
+bool readLine(LineSource& source, std::string& line) {
+    SourceLine next;
+    if (!source.next(next)) return false;
+    line.assign(classicLineText(next));
+    return true;
+}
+
+// Sets lower to line with its ASCII letters lower-cased.
+void lowerCopy(std::string_view line, std::string& lower) {
+    lower.assign(line);
+    lowerCaseText(lower.data());
+}
+
 class TextExtraction {
 public:
-    TextExtraction(std::FILE* message, IntermediateFile& intermediate, std::string marker)
+    TextExtraction(LineSource& message, IntermediateFile& intermediate, std::string marker)
         : message_(message), out_(intermediate), marker_(std::move(marker)) {}
 
     // Runs the single pass over the message; false on a write error.
     bool run() {
-        char line[kLineBufferSize];
-        char lower[kLineBufferSize];
+        std::string buffer;
+        std::string lowerBuffer;
         for (;;) {
-            if (!readTextLine(nullptr, message_, line)) return true;
+            if (!readLine(message_, buffer)) return true;
+            char* line = buffer.data();
             ++lineCount_;
             if (markerPending_ && boundaries_.empty() && line[0] == '\0' && partCount_ == 0 &&
                 lineCount_ < kMarkerLineLimit) {
@@ -107,9 +130,8 @@ public:
             if (!out_.write(line, length)) return false;
             if (!base64_ && !out_.write("\r\n")) return false;
 
-            std::memcpy(lower, line, length);
-            lower[length] = '\0';
-            lowerCaseText(lower);
+            lowerCopy(std::string_view(line, length), lowerBuffer);
+            const char* lower = lowerBuffer.c_str();
             if (std::strstr(lower, "content-") && std::strchr(lower, ':')) {
                 if (boundaries_.empty()) {
                     if (std::strstr(lower, "quoted-printable")) quotedPrintable_ = true;
@@ -162,15 +184,13 @@ private:
     // are left out, so that the sub-parts' bodies follow one another.
     void skipNestedPartHeaders() {
         out_.seek(lineOffset_);
-        char line[kLineBufferSize];
         for (;;) {
-            const long before = std::ftell(message_);
-            if (!readTextLine(nullptr, message_, line)) return;
-            if (boundaries_.find(line) == Match::first) {
-                std::fseek(message_, before, SEEK_SET);  // the main pass reads it again
+            if (!readLine(message_, skipped_)) return;
+            if (boundaries_.find(skipped_.c_str()) == Match::first) {
+                message_.unread();  // the main pass reads it again
                 return;
             }
-            if (line[0] == '\0') return;
+            if (skipped_.empty()) return;
         }
     }
 
@@ -182,12 +202,13 @@ private:
         bool html = false;
         bool bodyStarted = false;
         int counter = 0;
-        char line[kLineBufferSize];
-        char lower[kLineBufferSize];
-        while (readTextLine(nullptr, message_, line)) {
+        std::string buffer;
+        std::string lowerBuffer;
+        while (readLine(message_, buffer)) {
+            const char* line = buffer.c_str();
             ++counter;
-            std::memcpy(lower, line, std::strlen(line) + 1);
-            lowerCaseText(lower);
+            lowerCopy(buffer, lowerBuffer);
+            const char* lower = lowerBuffer.c_str();
             if (const char* parameter = std::strstr(lower, "boundary=")) {
                 boundaries_.add(boundaryValue(line + (parameter - lower) + 9));
                 continue;
@@ -208,10 +229,11 @@ private:
         return true;
     }
 
-    std::FILE* message_;
+    LineSource& message_;
     IntermediateFile& out_;
     const std::string marker_;
     MessageBoundaries boundaries_;
+    std::string skipped_;  // a line of a nested part's headers
     long lineOffset_ = 0;  // where the line written last starts in the intermediate file
     int lineCount_ = 0;
     int partCount_ = 0;
@@ -241,7 +263,8 @@ int getMessageText(const char* messagePath, const char* targetPath) {
     inputs[1] = intermediate.identity();
     const platform::ProtectedFiles refused{inputs, 2};
 
-    TextExtraction extraction(message.get(), intermediate, "filename=\"" + targetName + "\"\r\n");
+    LineSource source(message.get(), LineSourceOptions{kMaxTextLine, kDefaultReadSize});
+    TextExtraction extraction(source, intermediate, "filename=\"" + targetName + "\"\r\n");
     const bool read = extraction.run();
     message.reset();
     if (!intermediate.finish() || !read) return 0;

@@ -11,7 +11,8 @@ namespace kodra {
 // when the message itself is Base64, 0 when no text was found, the target is the message
 // itself (by any name) or no regular file, or a file could not be made. Costs linear time
 // in the lines whatever the number of boundaries (at most MessageBoundaries::kMaxCount
-// are remembered). May throw std::bad_alloc; the intermediate file is removed however
+// are remembered). Lines are taken whole up to 4 MiB; a longer one is taken in pieces of
+// that size, so memory stays bounded. May throw std::bad_alloc; the intermediate file is removed however
 // it ends.
 int getMessageText(const char* messagePath, const char* targetPath);
 

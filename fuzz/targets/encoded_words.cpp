@@ -1,10 +1,29 @@
 // decodeEncodedWords: the first line is the text, held in a block of exactly its room
-// (the second byte adds spare room), the rest is the input it may join lines from.
+// (the second byte adds spare room), the rest is the input it may join lines from. The
+// string form, joining from a line source, gives what the fixed-room form gives with room
+// to spare whenever the input is too short to reach its join limit.
+#include "frame/line_source.h"
 #include "fuzz_support.h"
 #include "message/encoded_words.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
+
+namespace {
+
+std::string restOf(std::FILE* input) {
+    std::string rest;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, input)) > 0;) rest.append(chunk, got);
+    return rest;
+}
+
+std::FILE* openInput(std::vector<char>& bytes) {
+    return bytes.empty() ? std::fopen("/dev/null", "rb") : fmemopen(bytes.data(), bytes.size(), "rb");
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kodra::fuzz::check;
@@ -22,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(text.data(), line.c_str(), line.size() + 1);
 
     std::vector<char> following(begin + lineLength, begin + rest);
-    std::FILE* input = following.empty() ? std::fopen("/dev/null", "rb")
-                                         : fmemopen(following.data(), following.size(), "rb");
+    std::FILE* input = openInput(following);
     check(input != nullptr, "cannot open the input stream");
     const std::string before(text.data());
     const int found = kodra::decodeEncodedWords(input, text.data(), room);
@@ -31,5 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(found == 0 || found == 1, "result neither 0 nor 1");
     check(std::memchr(text.data(), '\0', room) != nullptr, "text lost its NUL");
     if (found == 0) check(before == text.data(), "text changed without an encoded word");
+
+    // The string form, from memory at a read size the first byte picks.
+    std::string grown(begin, lineLength);
+    kodra::LineSource source(following.data(), following.size(), kodra::LineSourceOptions{kodra::kNoLineCap, spare + 1});
+    const int grownFound = kodra::decodeEncodedWords(source, grown);
+    check(grownFound == 0 || grownFound == 1, "string form: result neither 0 nor 1");
+    if (grownFound == 0) check(grown == std::string(begin, lineLength), "string form: text changed without a word");
+    if (following.size() + 1 > kodra::kMaxJoinedText) return 0;
+
+    std::vector<char> spacious(line.size() + following.size() + 2, '\0');
+    std::memcpy(spacious.data(), line.c_str(), line.size() + 1);
+    std::FILE* again = openInput(following);
+    check(again != nullptr, "cannot open the input stream");
+    const int spaciousFound = kodra::decodeEncodedWords(again, spacious.data(), spacious.size());
+    const std::string spaciousRest = restOf(again);
+    std::fclose(again);
+    std::string grownRest;
+    char piece[4096];
+    for (std::size_t got; (got = source.readPiece(piece, sizeof piece)) > 0;) grownRest.append(piece, got);
+    check(grownFound == spaciousFound, "string form: result differs from the fixed-room form");
+    if (grownFound) check(grown == spacious.data(), "string form: text differs from the fixed-room form");
+    check(grownRest == spaciousRest, "string form: the bytes left differ from the fixed-room form");
     return 0;
 }

@@ -152,6 +152,25 @@ TEST_F(MessageInfoTest, LongFoldedValuesAreKeptUpToTheCap) {
     }
 }
 
+// Lines are taken whole: a long line was once cut into 1023-character pieces, the rest
+// of the line then read as a line of its own.
+TEST_F(MessageInfoTest, LongLinesAreTakenWhole) {
+    for (const std::size_t length : {std::size_t{1023}, std::size_t{1024}, std::size_t{2000}, std::size_t{100000}}) {
+        std::string subject(length - 9, 's');  // the line "Subject: ..." is length characters
+        if (length > 1032) subject.replace(1014, 9, "From: end");  // a cut there once made this a header
+        const std::string received = "by relay; " + std::string(length, 'r');
+        const Fields fields = read(write("Received: " + received + "\r\nX: y\r\nSubject: " + subject +
+                                         "\r\n more\r\nTo: " + std::string(length, 't') + "\r\n\r\n"));
+        const std::string row = std::to_string(length) + " characters";
+        EXPECT_EQ(fields[kSubject], subject + "more") << row << ": got " << fields[kSubject].value_or("absent").size()
+                                                     << " characters";
+        EXPECT_FALSE(fields[kFrom]) << row << ": got a From field, want none";
+        EXPECT_EQ(fields[kTo], std::string(length, 't')) << row;
+        EXPECT_EQ(fields[kReceived], std::string(length, 'r') + "\r\nX: y") << row;
+        EXPECT_EQ(fields[kHeaderBlock], "Received: " + received + "\r\nX: y") << row;
+    }
+}
+
 TEST_F(MessageInfoTest, HeaderFieldIntoABuffer) {
     const std::string path = write("Subject: Hello World\r\nFrom: ann\r\n\r\n");
     struct Case {

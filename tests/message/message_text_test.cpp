@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -58,6 +59,42 @@ TEST(GetMessageText, PlainMessages) {
     std::string late = "From: a\r\n";
     for (int i = 0; i < 120; ++i) late += "X-Line: " + std::to_string(i) + "\r\n";
     expectText({"blank line only at line 122", late + "\r\nbody\r\n", 0, ""});
+}
+
+// Lines are taken whole: a long line was once cut into 1023-character pieces, each
+// written as a line of its own and each read as a line (a piece could start an inline
+// file or look like a header).
+TEST(GetMessageText, LongLinesAreTakenWhole) {
+    for (const std::size_t length : {std::size_t{1023}, std::size_t{1024}, std::size_t{2000}, std::size_t{100000}}) {
+        const std::string line(length, 'b');
+        std::string encoded;  // quoted-printable: an escape every ten characters
+        std::string decoded;
+        while (encoded.size() < length) {
+            encoded += "=E9abcdefg";
+            decoded += "\xE9" "abcdefg";
+        }
+        // Cut after 1023 characters, the rest of this header line began an inline file.
+        std::string header = "X-Long: " + std::string(1015, 'h') + "begin 644 file.bin";
+        header.resize(std::max(header.size(), length), 'h');
+        const std::string size = " of " + std::to_string(length);
+        const std::string names[] = {"plain body line" + size, "quoted-printable body line" + size,
+                                     "header line" + size};
+        const TextCase cases[] = {
+            {names[0].c_str(), "From: a\r\n\r\nfirst\r\n" + line + "\r\nlast\r\n", 5,
+             "first\r\n" + line + "\r\nlast\r\n"},
+            {names[1].c_str(), "From: a\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" + encoded + "\r\n",
+             5, decoded + "\r\n"},
+            {names[2].c_str(), "From: a\r\n" + header + "\r\n\r\nbody\r\n", 5, "body\r\n"},
+        };
+        for (const TextCase& c : cases) expectText(c);
+    }
+}
+
+// A line beyond 4 MiB is taken in 4 MiB pieces, each a line of the text: nothing is lost.
+TEST(GetMessageText, LineBeyondFourMebibytesComesInPieces) {
+    const std::string piece(std::size_t{4} << 20, 'p');
+    expectText({"plain body line of 4 MiB and 10", "From: a\r\n\r\n" + piece + "0123456789\r\nlast\r\n", 5,
+                piece + "\r\n0123456789\r\nlast\r\n"});
 }
 
 std::string multipart(const char* eol) {
