@@ -19,12 +19,15 @@ QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexce
     std::size_t read = 0;
     std::size_t write = 0;
     while (read < size) {
-        const char c = text[read];
-        if (c != '=') {
-            text[write++] = c;
-            ++read;
-            continue;
-        }
+        // The literal run up to the next "=" moves in one piece (not at all until the
+        // first escape has shortened the text).
+        const void* found = std::memchr(text + read, '=', size - read);
+        const std::size_t run = found ? static_cast<std::size_t>(static_cast<const char*>(found) - (text + read))
+                                      : size - read;
+        if (write != read) std::memmove(text + write, text + read, run);
+        write += run;
+        read += run;
+        if (!found) break;
         const std::size_t left = size - read - 1;  // characters after the "="
         if (left == 0) return {write, write};     // soft break at the very end
         const char next = text[read + 1];
@@ -39,8 +42,8 @@ QuotedPrintableResult decodeQuotedPrintable(char* text, std::size_t size) noexce
         }
         const int high = hexValue(next);
         const int low = hexValue(text[read + 2]);
-        if (high < 0 || low < 0) {
-            text[write++] = c;
+        if (high < 0 || low < 0) {  // not an escape: the "=" stays
+            text[write++] = '=';
             ++read;
             continue;
         }
