@@ -153,7 +153,8 @@ def make_inputs(folder, size, seed):
     for width in LONG_BASE64_LINES:
         message = long_line_base64_message(data, width)
         paths[f"b64-{width}"] = put(f"message-b64-{width}.eml", message)
-        body = message[message.index(b"\r\n\r\n") + 4:]
+        # The bare body with LF line ends, as base64 -d wants them (a CR is not Base64).
+        body = message[message.index(b"\r\n\r\n") + 4:].replace(b"\r\n", b"\n")
         paths[f"b64body-{width}"] = put(f"body-{width}.b64", body)
         del message, body
     paths["uu-long"] = put("payload-long.uue", long_line_uu(data, LONG_UU_BYTES))
