@@ -7,6 +7,7 @@
 #include "decode/decode_group.h"
 #include "decode/section_scanner.h"
 #include "decode/six_bit_lines.h"
+#include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "encode/line_encoders.h"
 #include "encode/six_bit_line_kernels.h"
@@ -95,6 +96,29 @@ void decodeBufferBench(benchmark::State& state) {
     setBytes(state, kPayloadSize);
 }
 BENCHMARK(decodeBufferBench)->Arg(1)->Arg(2)->Arg(4)->Arg(5);
+
+// 1 MiB of quoted-printable text as mail carries it: long literal runs, an escape now
+// and then, a soft break every 76 characters; decoded in place from a fresh copy.
+void quotedPrintableTextBench(benchmark::State& state) {
+    std::mt19937 random(20261207u);
+    std::string text;
+    while (text.size() < kPayloadSize) {
+        for (int column = 0; column < 72; ++column) {
+            const auto pick = random() % 40;
+            if (pick == 0) text += "=E9", column += 2;
+            else text += pick < 7 ? ' ' : static_cast<char>('a' + pick % 26);
+        }
+        text += random() % 4 == 0 ? "\r\n" : "=\r\n";
+    }
+    std::vector<char> buffer(text.size());
+    for (auto _ : state) {
+        std::copy(text.begin(), text.end(), buffer.begin());
+        benchmark::DoNotOptimize(kodra::decodeQuotedPrintable(buffer.data(), buffer.size()));
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, text.size());
+}
+BENCHMARK(quotedPrintableTextBench);
 
 void decodeGroupBench(benchmark::State& state) {
     const std::string line = encoded(2, payload(57)).substr(0, 76);
