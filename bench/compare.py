@@ -9,6 +9,13 @@ ratio to Kodra and the peak RSS of each tool, and a scaling series for Kodra.
     bench/compare.py --size 8 --runs 3 --scaling 1,16
     bench/compare.py --setup-only    install the peers and stop
 
+The decode rows include long-line inputs: MIME messages whose Base64 lines have 1400,
+1500 and 4000 characters (beyond the 1023 characters of a classic line buffer), and a UU
+file of the longest lines UU can express. A UU line announces its byte count in one
+symbol of value 63 at most, so it never carries more than 63 bytes (85 characters with
+the count): no valid UU line is longer than 1023 characters. The 1500-character stress
+is therefore run as Base64, and the UU row uses 63-byte lines.
+
 The temporary folder is removed at the end (--keep leaves it).
 """
 
@@ -72,6 +79,38 @@ def text_payload(size, seed):
     return b"".join(out)[:size - 2] + b"\r\n"
 
 
+# Characters per line of the long-line Base64 messages (multiples of four).
+LONG_BASE64_LINES = (1400, 1500, 4000)
+# Bytes per line of the long-line UU file: the largest count one UU symbol can give.
+LONG_UU_BYTES = 63
+
+UU_FROM_BASE64 = bytes.maketrans(
+    b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=",
+    b"`!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`")
+
+
+def long_line_base64_message(data, width):
+    """A single-part MIME message whose Base64 body has lines of `width` characters."""
+    body = base64.b64encode(data)
+    lines = b"\r\n".join(body[at:at + width] for at in range(0, len(body), width))
+    return (b"From: a@example.org\r\nTo: b@example.org\r\nSubject: payload\r\nMIME-Version: 1.0\r\n"
+            b"Content-Type: application/octet-stream; name=\"payload.bin\"\r\n"
+            b"Content-Transfer-Encoding: base64\r\n"
+            b"Content-Disposition: attachment; filename=\"payload.bin\"\r\n\r\n" + lines + b"\r\n")
+
+
+def long_line_uu(data, per_line):
+    """A UU file of `per_line`-byte lines (per_line a multiple of three, at most 63). UU
+    and Base64 cut the same 6-bit groups, so the symbols are Base64's, translated; the
+    zero bits of a short last group become the zero symbol."""
+    out = [b"begin 644 payload.bin\n"]
+    for at in range(0, len(data), per_line):
+        chunk = data[at:at + per_line]
+        out.append(bytes([32 + len(chunk)]) + base64.b64encode(chunk).translate(UU_FROM_BASE64) + b"\n")
+    out.append(b"`\nend\n")
+    return b"".join(out)
+
+
 def make_inputs(folder, size, seed):
     data = binary_payload(size, seed)
     text = text_payload(size, seed)
@@ -110,6 +149,15 @@ def make_inputs(folder, size, seed):
     paths["qp"] = put("message-qp.eml", head[:cut].rstrip(b"\r\n") + b"\r\n\r\n" + body +
                       b"\r\n--" + boundary + b"--\r\n")
     del head, body
+
+    for width in LONG_BASE64_LINES:
+        message = long_line_base64_message(data, width)
+        paths[f"b64-{width}"] = put(f"message-b64-{width}.eml", message)
+        # The bare body with LF line ends, as base64 -d wants them (a CR is not Base64).
+        body = message[message.index(b"\r\n\r\n") + 4:].replace(b"\r\n", b"\n")
+        paths[f"b64body-{width}"] = put(f"body-{width}.b64", body)
+        del message, body
+    paths["uu-long"] = put("payload-long.uue", long_line_uu(data, LONG_UU_BYTES))
 
     with open(os.path.join(folder, "payload.uue"), "wb") as f:
         subprocess.run(["uuencode", "payload.bin", "payload.bin"], cwd=folder, stdout=f, check=True)
@@ -185,7 +233,8 @@ def email_attachment(path):
     return None
 
 
-# Decoders: (tool, format, input key, command builder, result reader, wanted key).
+# Decoders: (tool, format, input key, command builder, result reader); the first word of
+# the format names the wanted output.
 def decoders(kodra):
     py_email = ("import email,email.policy,sys\n"
                 "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
@@ -217,7 +266,30 @@ def decoders(kodra):
         ("ripmime", "quoted-printable", "qp", lambda i: ["ripmime", "-i", i, "-d", "out"], lambda w: found(w, "text.txt")),
         ("python email", "quoted-printable", "qp", lambda i: ["python3", "-c", py_email, i],
          lambda w: found(w, "text.txt")),
+    ] + long_line_decoders(kodra, py_email)
+
+
+def long_line_decoders(kodra, py_email):
+    payload = lambda w: found(w, "payload.bin")
+    rows = []
+    for width in LONG_BASE64_LINES:
+        fmt, key = f"base64 {width}-char lines", f"b64-{width}"
+        rows += [
+            ("kodra", fmt, key, lambda i: [kodra, "decode", i], payload),
+            ("ripmime", fmt, key, lambda i: ["ripmime", "-i", i, "-d", "out"], payload),
+            ("munpack", fmt, key, lambda i: ["munpack", "-q", "-C", "out", i], payload),
+            ("uudeview", fmt, key, lambda i: ["uudeview", "-i", "-o", "-q", "-p", "out/", i], payload),
+            ("python email", fmt, key, lambda i: ["python3", "-c", py_email, i], payload),
+            ("base64 -d (bare body)", fmt, f"b64body-{width}",
+             lambda i: ["sh", "-c", 'base64 -d "$0" > out/payload.bin', i], payload),
+        ]
+    fmt = f"uu {LONG_UU_BYTES}-byte lines"
+    rows += [
+        ("kodra", fmt, "uu-long", lambda i: [kodra, "decode", i], payload),
+        ("uudecode", fmt, "uu-long", lambda i: ["uudecode", "-o", "out/payload.bin", i], payload),
+        ("uudeview", fmt, "uu-long", lambda i: ["uudeview", "-i", "-o", "-q", "-p", "out/", i], payload),
     ]
+    return rows
 
 
 def hexbin_data(path, folder):
@@ -282,7 +354,7 @@ def decode_rows(folder, paths, size, runs, kodra, wanted):
     rows = []
     for tool, fmt, key, build, result in decoders(kodra):
         source = paths[key]
-        want = wanted[fmt]
+        want = wanted[fmt.split()[0]]
 
         def check(work, result=result, want=want, fmt=fmt):
             path = result(work)
@@ -329,19 +401,19 @@ def print_table(rows, size):
     for tool, fmt, result in rows:
         if tool != "kodra" and result and not tool.startswith("base64 -d"):
             best[fmt] = min(best.get(fmt, float("inf")), result[0])
-    print(f"\n{'tool':24} {'job':26} {'MiB/s':>9} {'Kodra x':>8} {'peak RSS':>10}   ({CLOCK} clock)")
+    print(f"\n{'tool':24} {'job':30} {'MiB/s':>9} {'Kodra x':>8} {'peak RSS':>10}   ({CLOCK} clock)")
     for tool, fmt, result in rows:
         if result is None:
-            print(f"{tool:24} {fmt:26} {'wrong output (not timed)':>38}")
+            print(f"{tool:24} {fmt:30} {'wrong output (not timed)':>38}")
             continue
         seconds, rss = result
         speed = size / MiB / seconds
         ratio = result[0] / kodra[fmt] if fmt in kodra else float("nan")
-        print(f"{tool:24} {fmt:26} {speed:9.1f} {ratio:8.2f} {rss / 1024:8.1f} MiB")
+        print(f"{tool:24} {fmt:30} {speed:9.1f} {ratio:8.2f} {rss / 1024:8.1f} MiB")
     print("\nKodra against the fastest correct peer (goal: 2.00 or more):")
     for fmt, seconds in kodra.items():
         if fmt in best:
-            print(f"  {fmt:26} {best[fmt] / seconds:5.2f}")
+            print(f"  {fmt:30} {best[fmt] / seconds:5.2f}")
 
 
 def main():

@@ -1,4 +1,4 @@
-// Micro-benchmarks of the hot paths: buffer coding per type, the group decoder, the line
+// Micro-benchmarks of the hot paths: buffer coding per type, 6-bit encoding per SIMD level, the group decoder, the line
 // reader, the section scanner on a header block, the data-line path of DecodeFile and
 // the BinHex layers. Run: build/default/bench/kodra_micro_bench
 #include "bench_files.h"
@@ -9,9 +9,11 @@
 #include "decode/section_scanner.h"
 #include "frame/line_source.h"
 #include "decode/six_bit_lines.h"
+#include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "encode/line_encoders.h"
 #include "frame/byte_sink.h"
+#include "encode/six_bit_line_kernels.h"
 #include "frame/line_reader.h"
 #include "frame/line_source.h"
 #include "kodra32.h"
@@ -68,6 +70,27 @@ void encodeBufferBench(benchmark::State& state) {
 }
 BENCHMARK(encodeBufferBench)->Arg(1)->Arg(2)->Arg(4)->Arg(5);
 
+// 64 MiB of type range(1) (1 UU, 2 Base64) encoded in memory at level range(0): 0 scalar
+// (the reference line encoder), 1 SSSE3, 2 AVX2.
+void sixBitEncodeBench(benchmark::State& state) {
+    const auto level = static_cast<kodra::SimdLevel>(state.range(0));
+    if (level > kodra::supportedSimdLevel()) {
+        state.SkipWithError("level not supported here");
+        return;
+    }
+    const kodra::SixBitFormat& format = *kodra::sixBitFormat(static_cast<int>(state.range(1)));
+    constexpr std::size_t kSize = 64u << 20;
+    const std::vector<char> source = payload(kSize);
+    std::vector<char> out(static_cast<std::size_t>(kodra::sixBitEncodedSize(format, kSize)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kodra::encodeSixBitBufferAt(
+            level, reinterpret_cast<const std::uint8_t*>(source.data()), kSize, format, out.data()));
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, kSize);
+}
+BENCHMARK(sixBitEncodeBench)->ArgsProduct({{0, 1, 2}, {1, 2}})->Unit(benchmark::kMillisecond);
+
 void decodeBufferBench(benchmark::State& state) {
     const int type = static_cast<int>(state.range(0));
     const std::string text = encoded(type, payload(kPayloadSize));
@@ -77,6 +100,29 @@ void decodeBufferBench(benchmark::State& state) {
     setBytes(state, kPayloadSize);
 }
 BENCHMARK(decodeBufferBench)->Arg(1)->Arg(2)->Arg(4)->Arg(5);
+
+// 1 MiB of quoted-printable text as mail carries it: long literal runs, an escape now
+// and then, a soft break every 76 characters; decoded in place from a fresh copy.
+void quotedPrintableTextBench(benchmark::State& state) {
+    std::mt19937 random(20261207u);
+    std::string text;
+    while (text.size() < kPayloadSize) {
+        for (int column = 0; column < 72; ++column) {
+            const auto pick = random() % 40;
+            if (pick == 0) text += "=E9", column += 2;
+            else text += pick < 7 ? ' ' : static_cast<char>('a' + pick % 26);
+        }
+        text += random() % 4 == 0 ? "\r\n" : "=\r\n";
+    }
+    std::vector<char> buffer(text.size());
+    for (auto _ : state) {
+        std::copy(text.begin(), text.end(), buffer.begin());
+        benchmark::DoNotOptimize(kodra::decodeQuotedPrintable(buffer.data(), buffer.size()));
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, text.size());
+}
+BENCHMARK(quotedPrintableTextBench);
 
 void decodeGroupBench(benchmark::State& state) {
     const std::string line = encoded(2, payload(57)).substr(0, 76);

@@ -54,8 +54,8 @@ std::size_t encodeSixBitLine(const std::uint8_t* source, std::size_t n, const Si
 std::size_t encodeSixBitBuffer(const std::uint8_t* source, std::size_t length,
                                const SixBitFormat& format, char* out) noexcept;
 
-// Encodes the rest of source as lines to output, 100 lines a chunk; UUencode and
-// XXencode close with the zero-value line and "end". Returns false, having written
+// Encodes the rest of source as lines to output, thousands of lines a read and a
+// write; UUencode and XXencode close with the zero-value line and "end". Returns false, having written
 // nothing, when the working block could not be obtained. Both files stay open; the
 // source bytes read are counted on progress, when given.
 bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format,

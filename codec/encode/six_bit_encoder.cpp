@@ -1,5 +1,6 @@
 #include "encode/line_encoders.h"
 #include "encode/progress_meter.h"
+#include "encode/six_bit_line_kernels.h"
 #include "platform/stdio_unlocked.h"
 
 #include <memory>
@@ -13,12 +14,20 @@ constexpr SixBitFormat base64Format{base64Alphabet, 57, false};
 constexpr SixBitFormat xxFormat{xxAlphabet, 45, true};
 
 static_assert(sixBitLineSize(uuFormat, 45) == 63 && sixBitLineSize(base64Format, 57) == 78);
+// The line kernels take whole groups, with room for a step before the last four, and a
+// UU or XX count must be one symbol.
+static_assert(uuFormat.bytesPerLine % 3 == 0 && base64Format.bytesPerLine % 3 == 0 &&
+              xxFormat.bytesPerLine % 3 == 0);
+static_assert(uuFormat.bytesPerLine >= 18 && base64Format.bytesPerLine >= 18 && xxFormat.bytesPerLine >= 18);
+static_assert(uuFormat.bytesPerLine < 64 && xxFormat.bytesPerLine < 64);
 
-constexpr std::size_t kLinesPerChunk = 100;
-constexpr std::size_t kWorkingBlockSize = 32000;
+// Whole lines a read: a few hundred KiB of source, so that reads and writes are large
+// and the block stays in the second-level cache.
+constexpr std::size_t kLinesPerChunk = 4096;
+constexpr std::size_t kWorkingBlockSize = kLinesPerChunk * (57 + sixBitLineSize(base64Format, 57));
 // One block holds a chunk of source and its encoded lines.
-static_assert(kLinesPerChunk * (57 + sixBitLineSize(base64Format, 57)) <= kWorkingBlockSize);
 static_assert(kLinesPerChunk * (45 + sixBitLineSize(uuFormat, 45)) <= kWorkingBlockSize);
+static_assert(kLinesPerChunk * (45 + sixBitLineSize(xxFormat, 45)) <= kWorkingBlockSize);
 
 }  // namespace
 
@@ -61,17 +70,18 @@ std::size_t encodeSixBitLine(const std::uint8_t* source, std::size_t n, const Si
 
 std::size_t encodeSixBitBuffer(const std::uint8_t* source, std::size_t length,
                                const SixBitFormat& format, char* out) noexcept {
-    std::size_t written = 0;
-    for (std::size_t done = 0; done < length; done += format.bytesPerLine) {
-        const std::size_t n = length - done < format.bytesPerLine ? length - done : format.bytesPerLine;
-        written += encodeSixBitLine(source + done, n, format, out + written);
-    }
-    return written;
+    return encodeSixBitBufferAt(activeSimdLevel(), source, length, format, out);
 }
 
 bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& format,
                       ProgressMeter* progress) noexcept {
-    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kWorkingBlockSize]());
+    return encodeSixBitFileAt(activeSimdLevel(), source, output, format, progress);
+}
+
+bool encodeSixBitFileAt(SimdLevel level, std::FILE* source, std::FILE* output, const SixBitFormat& format,
+                        ProgressMeter* progress) noexcept {
+    // Not cleared: every byte is written before it is read.
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kWorkingBlockSize]);
     if (!block) return false;
     const std::size_t chunkSize = kLinesPerChunk * format.bytesPerLine;
     std::uint8_t* chunk = block.get();
@@ -79,7 +89,7 @@ bool encodeSixBitFile(std::FILE* source, std::FILE* output, const SixBitFormat& 
     for (;;) {
         const std::size_t got = std::fread(chunk, 1, chunkSize, source);
         if (got > 0) {
-            const std::size_t produced = encodeSixBitBuffer(chunk, got, format, lines);
+            const std::size_t produced = encodeSixBitBufferAt(level, chunk, got, format, lines);
             writeUnlocked(lines, 1, produced, output);
             if (progress) progress->advance(got);
         }

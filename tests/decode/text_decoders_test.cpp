@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace kodra {
 namespace {
@@ -50,6 +53,89 @@ TEST(DecodeQuotedPrintable, StaysWithinTheGivenSize) {
     EXPECT_EQ(std::string(text, 3), "abA");
     const QuotedPrintableResult cut = decodeQuotedPrintable(text, 2);
     EXPECT_EQ(cut.length, 2u);
+}
+
+// The rules of decodeQuotedPrintable, one character at a time into a fresh string: the
+// oracle for the in-place decoder's bulk moves.
+struct OracleResult {
+    std::string text;    // the bytes left in place
+    std::size_t length;  // the decoded length
+};
+
+int oracleHex(char c) {
+    const std::string digits = "0123456789ABCDEF";
+    const std::string lower = "0123456789abcdef";
+    if (c != '\0' && digits.find(c) != std::string::npos) return static_cast<int>(digits.find(c));
+    if (c != '\0' && lower.find(c) != std::string::npos) return static_cast<int>(lower.find(c));
+    return -1;
+}
+
+OracleResult quotedPrintableOracle(const std::string& in) {
+    std::string out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '=') {
+            out += in[i];
+        } else if (i + 1 == in.size()) {
+            break;  // soft break at the end
+        } else if (in[i + 1] == '\r' && i + 2 < in.size() && in[i + 2] == '\n') {
+            i += 2;
+        } else if (in[i + 1] == '\r' || in[i + 1] == '\n') {
+            i += 1;
+        } else if (i + 2 == in.size()) {
+            return {out + in.substr(i), out.size()};  // cut escape: kept, not counted
+        } else if (oracleHex(in[i + 1]) >= 0 && oracleHex(in[i + 2]) >= 0) {
+            out += static_cast<char>(oracleHex(in[i + 1]) * 16 + oracleHex(in[i + 2]));
+            i += 2;
+        } else {
+            out += '=';
+        }
+    }
+    return {out, out.size()};
+}
+
+void expectMatchesOracle(const std::string& input) {
+    // One byte of slack past the size, which the decoder must leave alone.
+    std::string buffer = input + '#';
+    const QuotedPrintableResult got = decodeQuotedPrintable(buffer.data(), input.size());
+    const OracleResult want = quotedPrintableOracle(input);
+    ASSERT_EQ(got.length, want.length) << "input \"" << input << "\": got length " << got.length << ", want "
+                                       << want.length;
+    ASSERT_EQ(buffer.substr(0, got.kept), want.text)
+        << "input \"" << input << "\": got \"" << buffer.substr(0, got.kept) << "\", want \"" << want.text << "\"";
+    ASSERT_EQ(buffer.back(), '#') << "input \"" << input << "\": byte past the size changed";
+}
+
+TEST(DecodeQuotedPrintable, MatchesOracleOnEveryShortText) {
+    // Every text of up to seven characters over symbols that hit each rule: escapes of
+    // either case, bad escapes, soft breaks with CR LF, CR or LF, and plain characters.
+    const std::string symbols = "=A0f\r\n_";
+    for (std::size_t length = 0; length <= 7; ++length) {
+        std::vector<std::size_t> digits(length, 0);
+        for (;;) {
+            std::string input;
+            for (std::size_t d : digits) input += symbols[d];
+            expectMatchesOracle(input);
+            if (HasFatalFailure()) return;
+            std::size_t at = 0;
+            while (at < length && ++digits[at] == symbols.size()) digits[at++] = 0;
+            if (at == length) break;
+        }
+    }
+}
+
+TEST(DecodeQuotedPrintable, MatchesOracleOnLongRandomTexts) {
+    std::mt19937 random(20261207u);
+    const std::string symbols = "=0123456789ABCDEFabcdefXyz _\r\n\t\xE9";
+    for (int round = 0; round < 300; ++round) {
+        const std::size_t length = random() % 5000;
+        // Runs of literals of varied length between the "=", as in real bodies.
+        const auto equalsOneIn = 2 + random() % 60;
+        std::string input;
+        while (input.size() < length)
+            input += random() % equalsOneIn == 0 ? '=' : symbols[1 + random() % (symbols.size() - 1)];
+        expectMatchesOracle(input);
+        if (HasFatalFailure()) return;
+    }
 }
 
 TEST(IsBoundaryLine, Shapes) {
