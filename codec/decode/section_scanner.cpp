@@ -211,7 +211,10 @@ int scanBeginLine(LineSource& input, std::string& line, std::string& name, ScanS
     if (state.table != &state.privateTable) state.table = &uuTable;
     if (readLine(input, line) && state.table == &uuTable) {
         const auto first = static_cast<unsigned char>(line.empty() ? '\0' : line[0]);
-        if ((first > 'M' && first < 128) || (!hasLineLengthOf(line, uuTable) && hasLineLengthOf(line, xxTable)))
+        // A length character past "M" (45 bytes) is XXencode's, unless the line is exactly as
+        // long as UUencode's reading of it says: UU lines may carry up to 63 bytes.
+        const bool uuLength = hasLineLengthOf(line, uuTable);
+        if ((first > 'M' && first < 128 && !uuLength) || (!uuLength && hasLineLengthOf(line, xxTable)))
             state.table = &xxTable;
     }
     return kUuSection;
