@@ -1,5 +1,6 @@
-// Micro-benchmarks of the hot paths: buffer coding per type, 6-bit encoding per SIMD level, the group decoder, the line
-// reader, the section scanner on a header block, the data-line path of DecodeFile and
+// Micro-benchmarks of the hot paths: buffer coding per type, 6-bit encoding per SIMD level,
+// the group decoder, the line source, the section scanner on a header block, the data-line
+// path of DecodeFile and
 // the BinHex layers. Run: build/default/bench/kodra_micro_bench
 #include "bench_files.h"
 #include "binhex/binhex.h"
@@ -14,9 +15,10 @@
 #include "encode/line_encoders.h"
 #include "frame/byte_sink.h"
 #include "encode/six_bit_line_kernels.h"
-#include "frame/line_reader.h"
+#include "frame/lower_case_text.h"
 #include "frame/line_source.h"
 #include "kodra32.h"
+#include "support/reference_binhex.h"
 
 #include <benchmark/benchmark.h>
 
@@ -161,17 +163,16 @@ void sixBitLineBench(benchmark::State& state) {
 }
 BENCHMARK(sixBitLineBench)->ArgsProduct({{0, 1, 2}, {76, 1020}});
 
-void readTextLineBench(benchmark::State& state) {
+void lineSourceReadBench(benchmark::State& state) {
     std::string text = encoded(2, payload(kPayloadSize));
-    std::vector<char> line(kodra::kLineBufferSize);
+    std::string line;
     for (auto _ : state) {
-        FilePtr input = memoryStream(text);
-        int redeliver = 1;
-        while (kodra::readTextLine(&redeliver, input.get(), line.data())) benchmark::DoNotOptimize(line.data());
+        kodra::LineSource input(text.data(), text.size());
+        while (kodra::readLine(input, line)) benchmark::DoNotOptimize(line.data());
     }
     setBytes(state, text.size());
 }
-BENCHMARK(readTextLineBench);
+BENCHMARK(lineSourceReadBench);
 
 void scanHeaderBlockBench(benchmark::State& state) {
     std::string text =
@@ -238,13 +239,15 @@ BENCHMARK(binHexEncodeBench);
 
 void binHexDecodeBench(benchmark::State& state) {
     std::string text = binHexStream(payload(kPayloadSize));
-    std::vector<char> line(kodra::kLineBufferSize), name(kodra::kBinHexNameBufferSize);
+    std::string name;
     for (auto _ : state) {
-        FilePtr input = memoryStream(text);
-        std::fgets(line.data(), static_cast<int>(line.size()), input.get());
-        if (kodra::detectBinHex(line.data(), input.get()) != 1 || !kodra::readBinHexHeader(input.get(), name.data()))
+        kodra::LineSource input(text.data(), text.size());
+        kodra::BinHexReader reader;
+        kodra::SourceLine first;
+        if (!input.next(first) || reader.detect(first.text, input) != kodra::BinHexForm::binHex40 ||
+            !reader.readHeader(input, name))
             state.SkipWithError("no BinHex header");
-        benchmark::DoNotOptimize(kodra::decodeBinHexForks(input.get(), nullptr, line.data()));
+        benchmark::DoNotOptimize(reader.decodeForks(input, nullptr));
     }
     setBytes(state, kPayloadSize);
 }
@@ -260,12 +263,12 @@ public:
     }
 };
 
-// 4 MiB decoded from memory: 0, the stream functions writing to /dev/null; 1, the reader
-// over a memory line source into a counting sink.
+// 4 MiB decoded from memory: 0, the reference stream decoder the reader replaced, writing
+// to /dev/null; 1, the reader over a memory line source into a counting sink.
 void binHexDecodeOldVsNewBench(benchmark::State& state) {
     constexpr std::size_t kSize = 4u << 20;
     std::string text = binHexStream(payload(kSize));
-    std::vector<char> line(kodra::kLineBufferSize), name(kodra::kBinHexNameBufferSize);
+    std::vector<char> line(1025), name(kodra::reference::kBinHexNameBufferSize);
     const bool reader = state.range(0) == 1;
     for (auto _ : state) {
         if (reader) {
@@ -281,8 +284,9 @@ void binHexDecodeOldVsNewBench(benchmark::State& state) {
             FilePtr input = memoryStream(text);
             FilePtr out(std::fopen("/dev/null", "wb"));
             std::fgets(line.data(), static_cast<int>(line.size()), input.get());
-            if (kodra::detectBinHex(line.data(), input.get()) != 1 || !kodra::readBinHexHeader(input.get(), name.data()) ||
-                kodra::decodeBinHexForks(input.get(), out.get(), line.data()) != 1)
+            if (kodra::reference::detectBinHex(line.data(), input.get()) != 1 ||
+                !kodra::reference::readBinHexHeader(input.get(), name.data()) ||
+                kodra::reference::decodeBinHexForks(input.get(), out.get(), line.data()) != 1)
                 state.SkipWithError("stream functions failed");
         }
     }

@@ -2,7 +2,6 @@
 
 #include "frame/context.h"
 #include "frame/file_names.h"
-#include "frame/line_reader.h"
 
 #include <cstring>
 
@@ -10,6 +9,9 @@ namespace kodra {
 namespace {
 
 constexpr std::size_t kMaxFileName = 255;
+
+// GetEncodedFile's caller hands a buffer of this many bytes, NUL included.
+constexpr std::size_t kEncodedFileBuffer = 1024;
 
 // folderPrefix (ending in a separator) and then name, cut and made safe.
 std::string pathIn(std::string path, const char* name) {
@@ -85,7 +87,7 @@ int copyFileToDecode(Context& context, char* buffer, int index) noexcept {
     const char* entry = context.decodeNames.getAt(index);
     if (!entry || !buffer) return 0;
     const std::size_t length = std::strlen(entry);
-    if (length > static_cast<std::size_t>(kMaxLineLength)) return 0;  // would not fit 1024 bytes
+    if (length >= kEncodedFileBuffer) return 0;
     std::memcpy(buffer, entry, length + 1);
     return 1;
 }

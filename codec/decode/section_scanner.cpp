@@ -2,7 +2,6 @@
 
 #include "decode/boundary_list.h"
 #include "frame/file_names.h"
-#include "frame/line_reader.h"
 #include "message/encoded_words.h"
 
 #include <algorithm>

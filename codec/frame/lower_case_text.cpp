@@ -1,4 +1,4 @@
-#include "frame/line_reader.h"
+#include "frame/lower_case_text.h"
 
 namespace kodra {
 

@@ -5,7 +5,6 @@
 #include "frame/line_source.h"
 #include "message/line_text.h"
 
-#include <climits>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -59,59 +58,6 @@ bool findWord(char* from, Word& word) noexcept {
     }
     return false;
 }
-
-// Removes one LF and then one CR from the end of the text just joined at tail.
-void stripLineEnd(char* tail) noexcept {
-    std::size_t added = std::strlen(tail);
-    if (added > 0 && tail[added - 1] == '\n') tail[--added] = '\0';
-    if (added > 0 && tail[added - 1] == '\r') tail[--added] = '\0';
-}
-
-// Joins into a fixed block: the next input line (without its line end) goes only into
-// the room left; the rest of a longer line stays in the input as a line of its own.
-class StreamJoiner {
-public:
-    StreamJoiner(std::FILE* input, char* text, std::size_t room) noexcept : input_(input), text_(text), room_(room) {}
-    char* text() const noexcept { return text_; }
-    bool join(std::size_t length) noexcept {
-        if (!input_ || room_ < length + 2) return false;
-        const std::size_t left = room_ - length;
-        char* tail = text_ + length;
-        if (!std::fgets(tail, left > INT_MAX ? INT_MAX : static_cast<int>(left), input_)) {
-            *tail = '\0';
-            return false;
-        }
-        stripLineEnd(tail);
-        return true;
-    }
-
-private:
-    std::FILE* input_;
-    char* text_;
-    std::size_t room_;
-};
-
-// The same from a line source, whose fgets-style pieces are the stream's.
-class PieceJoiner {
-public:
-    PieceJoiner(LineSource& input, char* text, std::size_t room) noexcept : input_(input), text_(text), room_(room) {}
-    char* text() const noexcept { return text_; }
-    bool join(std::size_t length) noexcept {
-        if (room_ < length + 2) return false;
-        char* tail = text_ + length;
-        if (input_.readPiece(tail, room_ - length) == 0) {
-            *tail = '\0';
-            return false;
-        }
-        stripLineEnd(tail);
-        return true;
-    }
-
-private:
-    LineSource& input_;
-    char* text_;
-    std::size_t room_;
-};
 
 // Joins whole lines from a line source into a growing string, up to kMaxJoinedText.
 class LineJoiner {
@@ -208,18 +154,6 @@ int decodeWords(Joiner& joiner) {
 }
 
 }  // namespace
-
-int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept {
-    if (!text || room == 0) return 0;
-    StreamJoiner joiner(input, text, room);
-    return decodeWords(joiner);
-}
-
-int decodeEncodedWords(LineSource& input, char* text, std::size_t room) noexcept {
-    if (!text || room == 0) return 0;
-    PieceJoiner joiner(input, text, room);
-    return decodeWords(joiner);
-}
 
 int decodeEncodedWords(LineSource& input, std::string& text) noexcept {
     LineJoiner joiner(input, text);

@@ -3,7 +3,7 @@
 #include "decode/decode_file.h"
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
-#include "frame/line_reader.h"
+#include "frame/lower_case_text.h"
 #include "frame/line_source.h"
 #include "frame/stdio_file.h"
 #include "message/intermediate_file.h"

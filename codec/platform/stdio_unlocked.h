@@ -28,22 +28,6 @@ private:
     std::unique_ptr<char[]> data_;
 };
 
-inline char* getsUnlocked(char* buffer, int size, std::FILE* stream) noexcept {
-#if defined(__GLIBC__)
-    return fgets_unlocked(buffer, size, stream);
-#else
-    return std::fgets(buffer, size, stream);
-#endif
-}
-
-inline int getcUnlocked(std::FILE* stream) noexcept {
-#if defined(_WIN32)
-    return _getc_nolock(stream);
-#else
-    return getc_unlocked(stream);
-#endif
-}
-
 inline std::size_t writeUnlocked(const void* data, std::size_t size, std::size_t count,
                                  std::FILE* stream) noexcept {
 #if defined(__GLIBC__)

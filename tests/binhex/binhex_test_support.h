@@ -7,6 +7,9 @@
 #include "support/temp_folder.h"
 
 #include "binhex/binhex.h"
+#include "binhex/binhex_reader.h"
+#include "frame/byte_sink.h"
+#include "frame/line_source.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,9 +84,53 @@ struct DecodeOutcome {
     int forks = 0;
     std::string name;
     Bytes data;
+    std::string type, creator;  // after an accepted header
 };
-// Detects on the stream's first line, reads the header and decodes the forks.
+// Detects on the stream's first line, reads the header and decodes the forks with a
+// BinHexReader, as the scanner and the decoding driver do.
 DecodeOutcome decodeStream(std::string_view stream);
+
+// Collects what is written to it.
+class CollectingSink : public ByteSink {
+public:
+    Bytes bytes;
+    bool write(const void* data, std::size_t size) noexcept override {
+        try {
+            const auto* p = static_cast<const std::uint8_t*>(data);
+            bytes.insert(bytes.end(), p, p + size);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+};
+
+// Fails every write.
+class RefusingSink : public ByteSink {
+public:
+    bool write(const void*, std::size_t) noexcept override { return false; }
+};
+
+// The stream functions' numbers for a detected form: 1, 2, -1 (ended early), 0.
+inline int formNumber(BinHexForm form) {
+    switch (form) {
+        case BinHexForm::binHex40: return 1;
+        case BinHexForm::hexBin: return 2;
+        case BinHexForm::endedEarly: return -1;
+        default: return 0;
+    }
+}
+
+// What a line source still holds, line ends included.
+inline std::string restOf(LineSource& source) {
+    std::string rest;
+    for (SourceLine line; source.next(line);) {
+        rest.append(line.text);
+        if (line.end == LineEnd::kCrLf) rest += "\r\n";
+        else if (line.end == LineEnd::kLf) rest += '\n';
+    }
+    return rest;
+}
 
 // Seeded bytes: random ones, and runs of random lengths with frequent 0x90 bytes.
 Bytes randomBytes(std::size_t size, unsigned seed);
@@ -254,18 +302,22 @@ inline Bytes expandRuns(const Bytes& coded) {
 
 inline DecodeOutcome decodeStream(std::string_view stream) {
     DecodeOutcome outcome;
-    FilePtr input = streamWith(stream);
-    FilePtr output(kodra::testing::temporaryStream());
-    char line[1025] = {};
-    if (std::fgets(line, sizeof line, input.get()) == nullptr) return outcome;
-    line[std::strcspn(line, "\r\n")] = '\0';
-    outcome.detected = detectBinHex(line, input.get());
-    char name[kBinHexNameBufferSize] = "(unchanged)";
-    if (outcome.detected == 1) outcome.header = readBinHexHeader(input.get(), name);
-    else if (outcome.detected == 2) outcome.header = readHexBinHeader(input.get(), name, line);
+    LineSource input(stream.data(), stream.size());
+    BinHexReader reader;
+    SourceLine line;
+    if (!input.next(line)) return outcome;
+    outcome.detected = formNumber(reader.detect(line.text, input));
+    std::string name = "(unchanged)", hashLine;
+    if (outcome.detected == 1) outcome.header = reader.readHeader(input, name) ? 1 : 0;
+    else if (outcome.detected == 2) outcome.header = reader.readHexBinHeader(input, hashLine) ? 1 : 0;
     outcome.name = name;
-    if (outcome.header == 1) outcome.forks = decodeBinHexForks(input.get(), output.get(), line);
-    outcome.data = bytesOf(output.get());
+    if (outcome.header == 1) {
+        outcome.type.assign(reader.header().type, 4);
+        outcome.creator.assign(reader.header().creator, 4);
+        CollectingSink output;
+        outcome.forks = reader.decodeForks(input, &output) ? 1 : 0;
+        outcome.data = output.bytes;
+    }
     return outcome;
 }
 

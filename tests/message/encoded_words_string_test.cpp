@@ -3,6 +3,7 @@
 // size; and the join limit that bounds what a word may take from following lines.
 #include "frame/line_source.h"
 #include "message/encoded_words.h"
+#include "support/reference_encoded_words.h"
 #include "support/memory_stream.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ Outcome withRoomToSpare(const std::string& line, const std::string& following) {
     std::memcpy(text.data(), line.data(), line.size());
     auto stream = streamWith(following);
     Outcome outcome;
-    outcome.result = decodeEncodedWords(stream.get(), text.data(), text.size());
+    outcome.result = reference::decodeEncodedWords(stream.get(), text.data(), text.size());
     outcome.text = text.data();
     char chunk[4096];
     for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, stream.get())) > 0;) outcome.rest.append(chunk, got);

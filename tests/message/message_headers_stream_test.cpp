@@ -5,6 +5,7 @@
 #include "message/encoded_words.h"
 #include "message/message_info.h"
 #include "support/memory_stream.h"
+#include "support/reference_encoded_words.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +54,7 @@ MessageHeaders referenceHeaders(const std::string& path, std::size_t fileSize) {
     while (readWholeLine(file, buffer)) {
         buffer.resize(buffer.size() + fileSize + 2, '\0');
         char* line = buffer.data();
-        decodeEncodedWords(file, line, buffer.size());
+        reference::decodeEncodedWords(file, line, buffer.size());
         if (line[0] == '\0') break;
         if ((line[0] == ' ' || line[0] == '\t') && open) {
             (*open)->append(line + 1);

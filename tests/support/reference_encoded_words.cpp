@@ -1,0 +1,189 @@
+#include "support/reference_encoded_words.h"
+
+#include "decode/text_decoders.h"
+#include "encode/buffer_codec.h"
+#include "frame/line_source.h"
+
+#include <climits>
+#include <cstring>
+
+namespace kodra::reference {
+namespace {
+
+// A word cut at the line end with fewer characters than this left is taken as ending
+// there; a longer one is a folded header whose rest is on the next line.
+constexpr std::ptrdiff_t kJoinThreshold = 30;
+
+char lowerAscii(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The first occurrence of lowerNeedle in text, ignoring the case of ASCII letters.
+char* findNoCase(char* text, const char* lowerNeedle) noexcept {
+    const std::size_t length = std::strlen(lowerNeedle);
+    for (char* start = text; *start; ++start) {
+        std::size_t i = 0;
+        while (i < length && start[i] && lowerAscii(start[i]) == lowerNeedle[i]) ++i;
+        if (i == length) return start;
+    }
+    return nullptr;
+}
+
+struct Word {
+    char* start;    // the "=?"
+    char* encoded;  // the encoded text, after "=?charset?X?"
+    bool base64;
+};
+
+// Reads the lead "=?charset?X?" of a word at start; false when it is not well formed.
+bool parseLead(char* start, Word& word) noexcept {
+    char* mark = start + 2;
+    while (*mark && *mark != '?' && *mark != ' ' && *mark != '\t') ++mark;
+    if (*mark != '?') return false;
+    const char mode = lowerAscii(mark[1]);
+    if ((mode != 'q' && mode != 'b') || mark[2] != '?') return false;
+    word = Word{start, mark + 3, mode == 'b'};
+    return true;
+}
+
+// The first well-formed word in the charsets we understand, at or after from.
+bool findWord(char* from, Word& word) noexcept {
+    while (*from) {
+        char* iso = findNoCase(from, "=?iso-8859-");
+        char* big5 = findNoCase(from, "=?big5?");
+        char* start = iso && (!big5 || iso < big5) ? iso : big5;
+        if (!start) return false;
+        if (parseLead(start, word)) return true;
+        from = start + 2;
+    }
+    return false;
+}
+
+// Removes one LF and then one CR from the end of the text just joined at tail.
+void stripLineEnd(char* tail) noexcept {
+    std::size_t added = std::strlen(tail);
+    if (added > 0 && tail[added - 1] == '\n') tail[--added] = '\0';
+    if (added > 0 && tail[added - 1] == '\r') tail[--added] = '\0';
+}
+
+// Joins into a fixed block: the next input line (without its line end) goes only into
+// the room left; the rest of a longer line stays in the input as a line of its own.
+class StreamJoiner {
+public:
+    StreamJoiner(std::FILE* input, char* text, std::size_t room) noexcept : input_(input), text_(text), room_(room) {}
+    char* text() const noexcept { return text_; }
+    bool join(std::size_t length) noexcept {
+        if (!input_ || room_ < length + 2) return false;
+        const std::size_t left = room_ - length;
+        char* tail = text_ + length;
+        if (!std::fgets(tail, left > INT_MAX ? INT_MAX : static_cast<int>(left), input_)) {
+            *tail = '\0';
+            return false;
+        }
+        stripLineEnd(tail);
+        return true;
+    }
+
+private:
+    std::FILE* input_;
+    char* text_;
+    std::size_t room_;
+};
+
+// The same from a line source, whose fgets-style pieces are the stream's.
+class PieceJoiner {
+public:
+    PieceJoiner(LineSource& input, char* text, std::size_t room) noexcept : input_(input), text_(text), room_(room) {}
+    char* text() const noexcept { return text_; }
+    bool join(std::size_t length) noexcept {
+        if (room_ < length + 2) return false;
+        char* tail = text_ + length;
+        if (input_.readPiece(tail, room_ - length) == 0) {
+            *tail = '\0';
+            return false;
+        }
+        stripLineEnd(tail);
+        return true;
+    }
+
+private:
+    LineSource& input_;
+    char* text_;
+    std::size_t room_;
+};
+
+bool isBlankRun(const char* from, const char* to) noexcept {
+    for (; from < to; ++from)
+        if (*from != ' ' && *from != '\t') return false;
+    return true;
+}
+
+// Decodes the encoded text at piece[0, size) in place; returns the bytes it keeps.
+std::size_t decodePiece(char* piece, std::size_t size, bool base64) noexcept {
+    if (base64) {
+        piece[size] = '\0';  // only consumed text lies there
+        return static_cast<std::size_t>(decodeBase64Text(piece));
+    }
+    for (std::size_t i = 0; i < size; ++i)
+        if (piece[i] == '_') piece[i] = ' ';  // RFC 2047, 4.2 (2)
+    return decodeQuotedPrintable(piece, size).kept;
+}
+
+// Decodes the words of joiner's NUL-terminated text in place; joiner.join(length) appends
+// the next line at length.
+template <typename Joiner>
+int decodeWords(Joiner& joiner) {
+    char* text = joiner.text();
+    Word word{};
+    if (!text || !findWord(text, word)) return 0;
+    // The decoded text is built in place: it never runs ahead of what is still to be read,
+    // as every word loses at least its lead and its "?=".
+    auto out = static_cast<std::size_t>(word.start - text);
+    for (;;) {
+        char* end = nullptr;
+        for (;;) {
+            end = std::strstr(word.encoded, "?=");
+            if (end) break;
+            // Measured from the word: decoding an earlier word may have left a NUL before it.
+            char* lineEnd = word.encoded + std::strlen(word.encoded);
+            const auto length = static_cast<std::size_t>(lineEnd - text);
+            const auto encoded = static_cast<std::size_t>(word.encoded - text);
+            if (lineEnd - word.encoded < kJoinThreshold || !joiner.join(length)) {
+                end = lineEnd;
+                break;
+            }
+            text = joiner.text();
+            word.encoded = text + encoded;
+        }
+        char* after = *end ? end + 2 : end;
+        const auto encodedSize = static_cast<std::size_t>(end - word.encoded);
+        std::memmove(text + out, word.encoded, encodedSize);
+        out += decodePiece(text + out, encodedSize, word.base64);
+
+        Word following{};
+        if (!findWord(after, following)) {
+            std::memmove(text + out, after, std::strlen(after) + 1);
+            return 1;
+        }
+        if (!isBlankRun(after, following.start)) {
+            const auto gap = static_cast<std::size_t>(following.start - after);
+            std::memmove(text + out, after, gap);
+            out += gap;
+        }
+        word = following;
+    }
+}
+
+}  // namespace
+
+int decodeEncodedWords(std::FILE* input, char* text, std::size_t room) noexcept {
+    if (!text || room == 0) return 0;
+    StreamJoiner joiner(input, text, room);
+    return decodeWords(joiner);
+}
+
+int decodeEncodedWords(LineSource& input, char* text, std::size_t room) noexcept {
+    if (!text || room == 0) return 0;
+    PieceJoiner joiner(input, text, room);
+    return decodeWords(joiner);
+}
+
+}  // namespace kodra::reference
