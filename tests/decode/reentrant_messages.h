@@ -34,20 +34,19 @@ inline std::string withLf(const std::string& text) {
     return out;
 }
 
-// Base64 of data on one line of exactly `length` characters: a length that is not a
-// multiple of four leaves the last group short, without "=" padding.
-inline std::string base64OneLine(const std::string& data) {
+// Base64 of data on one line of exactly `length` characters: when the data's Base64 form
+// is shorter, blanks fill the line (transport padding, ignored: RFC 2045, section 6.8).
+inline std::string base64OneLine(const std::string& data, std::size_t length) {
     std::string lines = encodedLines(data, KODRA_BASE64), joined;
     for (char c : lines)
         if (c != '\r' && c != '\n') joined += c;
-    while (!joined.empty() && joined.back() == '=') joined.pop_back();
+    if (joined.size() < length) joined.append(length - joined.size(), ' ');
     return joined;
 }
 
-// Bytes whose Base64 form without padding is exactly `length` characters (length % 4 != 1).
+// Bytes whose Base64 form fills as much of a line of `length` characters as whole groups can.
 inline std::string payloadForBase64Length(std::size_t length, unsigned seed) {
-    const std::size_t bytes = length / 4 * 3 + (length % 4 == 0 ? 0 : length % 4 - 1);
-    return binaryPayload(bytes, seed);
+    return binaryPayload(length / 4 * 3, seed);
 }
 
 inline std::string base64Attachment(const std::string& boundary, const std::string& name, const std::string& body) {
@@ -87,6 +86,7 @@ inline std::vector<MessageCase> reentrantMessages() {
                      {{KODRA_ENCODING_UU, "u.bin", a}, {KODRA_ENCODING_XX, "x.bin", b}}});
     cases.push_back({"PrivateTable", "Some text\r\n\r\n" + privateTableSection("t.bin", c),
                      {{KODRA_ENCODING_UU_TABLE, "t.bin", c}}});
+    // A text body without a name is no part of its own.
     cases.push_back(
         {"TextQuotedPrintableAndBase64",
          mimeMessage("b2", "--b2\r\nContent-Type: text/plain; charset=us-ascii\r\nContent-Transfer-Encoding: 7bit\r\n\r\n" +
@@ -96,14 +96,16 @@ inline std::vector<MessageCase> reentrantMessages() {
                                "Content-Disposition: attachment; filename=\"q.txt\"\r\n\r\n"
                                "caf=C3=A9 =3D soft=\r\n break\r\n" +
                                base64Part("b2", "c.bin", c)),
-         {{KODRA_ENCODING_TEXT, "", "", false}, {KODRA_ENCODING_QUOTED_PRINTABLE, "q.txt", "", false}, {KODRA_ENCODING_BASE64, "c.bin", c}}});
+         {{KODRA_ENCODING_QUOTED_PRINTABLE, "q.txt", "caf\xC3\xA9 = soft break\r\n"}, {KODRA_ENCODING_BASE64, "c.bin", c}}});
     cases.push_back(
         {"NestedMultipart",
          mimeMessage("outer", "--outer\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
                               "--inner\r\nContent-Type: text/plain\r\n\r\nplain body\r\n"
+                              "--inner\r\nContent-Type: text/plain; name=\"note.txt\"\r\nContent-Transfer-Encoding: 7bit\r\n\r\n"
+                              "a named note\r\n"
                               "--inner\r\nContent-Type: text/html\r\n\r\n<p>html body</p>\r\n--inner--\r\n" +
                                   base64Part("outer", "n.bin", a) + base64Part("outer", "m.bin", b)),
-         {{KODRA_ENCODING_TEXT, "", "", false}, {KODRA_ENCODING_TEXT, "", "", false}, {KODRA_ENCODING_BASE64, "n.bin", a},
+         {{KODRA_ENCODING_TEXT, "note.txt", "a named note\r\n"}, {KODRA_ENCODING_BASE64, "n.bin", a},
           {KODRA_ENCODING_BASE64, "m.bin", b}}});
     cases.push_back({"Utf8AndLatin1Names",
                      mimeMessage("b3", base64Part("b3", "caf\xC3\xA9.bin", a) + base64Part("b3", "na\xEFve.bin", b)),
@@ -112,7 +114,7 @@ inline std::vector<MessageCase> reentrantMessages() {
         const std::string data = payloadForBase64Length(length, static_cast<unsigned>(length));
         const std::string name = "long" + std::to_string(length) + ".bin";
         cases.push_back({"Base64LineOf" + std::to_string(length),
-                         mimeMessage("b4", base64Attachment("b4", name, base64OneLine(data))),
+                         mimeMessage("b4", base64Attachment("b4", name, base64OneLine(data, length))),
                          {{KODRA_ENCODING_BASE64, name, data}}});
     }
     return cases;
