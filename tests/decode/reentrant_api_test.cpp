@@ -66,6 +66,7 @@ protected:
 };
 
 TEST_P(ReentrantDecodeTest, SinkGetsTheExpectedParts) {
+    ASSERT_FALSE(message().empty()) << "the row's message could not be built";
     ContextHandle context = openContext();
     const SinkRun run = decodeMemory(context.get(), message());
     EXPECT_EQ(run.recorder.errors, std::vector<std::string>{});
@@ -244,6 +245,9 @@ TEST_P(ReentrantDecodeTest, StoppedPartFails) {
 
 INSTANTIATE_TEST_SUITE_P(Messages, ReentrantDecodeTest,
                          ::testing::Combine(::testing::ValuesIn(reentrantMessages()), ::testing::Bool()), rowName);
+// Enable once BinHex sections are decoded (run now with --gtest_also_run_disabled_tests).
+INSTANTIATE_TEST_SUITE_P(DISABLED_BinHexPending, ReentrantDecodeTest,
+                         ::testing::Combine(::testing::ValuesIn(binHexMessagesPending()), ::testing::Bool()), rowName);
 
 // A sink without begin and end takes every part; one without data takes none.
 TEST(ReentrantSink, NullMembers) {
