@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need (only what is missing), then
 # configures, builds and runs the whole test suite under each preset.
-# Usage: scripts/test.sh [preset...]   (default: default package sanitize unsigned-char fuzz windows)
+# Usage: scripts/test.sh [preset...]   (default: default package sanitize unsigned-char tsan fuzz windows)
 # The package step checks the install, the pkg-config and CMake package files and the .deb
 # files made from the default preset's tree (scripts/test-packages.sh).
+# The tsan preset builds only the test program and runs the reentrant decoding tests (the
+# ones named Reentrant*, threads included) under ThreadSanitizer.
 # The fuzz preset builds the libFuzzer targets and runs each for FUZZ_SECONDS (30).
 # The windows preset cross-builds KODRA32.dll (64-bit, and 32-bit link only) and runs the
 # Windows suite under wine64.
@@ -42,7 +44,7 @@ run_windows_tests() {
 }
 
 presets=("$@")
-((${#presets[@]})) || presets=(default package sanitize unsigned-char fuzz windows)
+((${#presets[@]})) || presets=(default package sanitize unsigned-char tsan fuzz windows)
 for preset in "${presets[@]}"; do
   if [[ $preset == package ]]; then
     # Not a preset of its own: the default tree, built already when that preset ran.
@@ -56,7 +58,8 @@ for preset in "${presets[@]}"; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   if [[ $preset == fuzz ]]; then
-    for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader; do
+    for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader \
+      reentrant_api decode_differential; do
       fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
     done
   elif [[ $preset == windows ]]; then
