@@ -146,6 +146,7 @@ private:
     int linesSinceProgress_ = 0;
     bool stopped_ = false;
     bool cleanLineRuns_ = true;
+    SimdLevel simdLevel_ = SimdLevel::scalar;
 };
 
 void Decoder::reportProgress(bool force) noexcept {
@@ -401,7 +402,7 @@ void Decoder::decodeLine(std::string_view line) noexcept {
         }
         if (!out) return;
         const SixBitLineResult result =
-            decodeSixBitLine(line.data() + symbolsStart, line.size() - symbolsStart, count, table,
+            decodeSixBitLineAt(simdLevel_, line.data() + symbolsStart, line.size() - symbolsStart, count, table,
                              section_.type == kUuSection ? SixBitRules::fileUu : SixBitRules::fileBase64, out);
         if (result.stop != SixBitStop::none) {
             idleLines_ = 0;
@@ -449,7 +450,7 @@ bool Decoder::decodeCleanLines() noexcept {
             const std::size_t groups = std::min(left / 4, kMaxGroups);
             std::uint8_t* out = groups > 0 ? output_.reserve(3 * groups) : nullptr;
             if (!out) break;
-            const std::size_t done = decodeCleanGroups(at, groups, *table, out);
+            const std::size_t done = decodeCleanGroupsAt(simdLevel_, at, groups, *table, out);
             // A short line of an unnamed section goes back to scanning.
             if (done == 0 || (section_.name.empty() && 3 * done < 10)) break;
             const std::size_t lineEnd = lineEndAt(at + 4 * done, end);
@@ -463,7 +464,7 @@ bool Decoder::decodeCleanLines() noexcept {
             const std::size_t groups = (count + 2u) / 3u;
             if (left < 1 + 4 * groups) break;
             std::uint8_t* out = output_.reserve(3 * groups);
-            if (!out || decodeCleanGroups(at + 1, groups, *table, out) != groups) break;
+            if (!out || decodeCleanGroupsAt(simdLevel_, at + 1, groups, *table, out) != groups) break;
             const char* const symbolsEnd = at + 1 + 4 * groups;
             const std::size_t lineEnd = lineEndAt(symbolsEnd, end);
             // A line that ends in "<BR>" loses it on the line path.
@@ -520,6 +521,7 @@ DecodeSummary Decoder::run(DecodeInput input) noexcept {
     try {
         owner_ = ui_.activeWindow();
         cleanLineRuns_ = input.cleanLineRuns;
+        simdLevel_ = input.simdLevel ? *input.simdLevel : activeSimdLevel();
         if (input.inMemory) {
             source_.emplace(input.data, input.size, sourceOptions(input.readSize));
             inputSize_ = input.size;

@@ -4,11 +4,13 @@
 #pragma once
 
 #include "decode/encoding.h"
+#include "decode/six_bit_lines.h"
 #include "frame/stdio_file.h"
 #include "kodra32.h"
 #include "platform/platform.h"
 
 #include <cstddef>
+#include <optional>
 
 namespace kodra {
 
@@ -34,6 +36,9 @@ struct DecodeInput {
     // whether runs of clean data lines are decoded at once (else line by line).
     std::size_t readSize = 0;
     bool cleanLineRuns = true;
+    // The SIMD level of the six-bit kernels (lowered to what the processor has); the
+    // active one when not set.
+    std::optional<SimdLevel> simdLevel;
 };
 
 enum class Destination {

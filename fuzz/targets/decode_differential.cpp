@@ -1,9 +1,12 @@
-// One input, three decoding paths that must agree: the sink decode of the bytes in memory,
-// the sink decode of the same bytes in a file, and the classic DecodeFile in mode 1, which
-// takes one given name per part in order, so that given file i holds exactly what the sink
-// received as part i.
+// One input, four decoding paths that must agree: the sink decode of the bytes in memory
+// (SIMD kernels, clean lines in runs), the same decode line by line on the scalar code alone
+// (the reference for the fast paths), the sink decode of the same bytes in a file, and the
+// classic DecodeFile in mode 1, which takes one given name per part in order, so that given
+// file i holds exactly what the sink received as part i.
 #include "fuzz_support.h"
 #include "sink_recorder.h"
+
+#include "decode/decoder.h"
 
 #include <fstream>
 #include <iterator>
@@ -29,6 +32,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const KodraSink memorySink = memory.sink();
     const int fromMemory = KodraDecodeMemoryToSink(context, data, size, &memorySink);
     memory.checkFinished(fromMemory);
+
+    SinkRecorder scalar(size);
+    const KodraSink scalarSink = scalar.sink();
+    kodra::DecodeInput lineByLine;
+    lineByLine.data = reinterpret_cast<const char*>(data);
+    lineByLine.size = size;
+    lineByLine.inMemory = true;
+    lineByLine.cleanLineRuns = false;
+    lineByLine.simdLevel = kodra::SimdLevel::scalar;
+    kodra::DecodeTarget toScalar;
+    toScalar.kind = kodra::Destination::sink;
+    toScalar.sink = &scalarSink;
+    const kodra::platform::UserInterface quiet;
+    const kodra::DecodeSummary reference = kodra::runDecode(quiet, std::move(lineByLine), toScalar);
+    scalar.checkFinished(reference.partsDecoded);
+    check(reference.partsDecoded == fromMemory, "the scalar line-by-line decode disagrees on the result");
+    check(scalar.parts.size() == memory.parts.size(), "the scalar line-by-line decode found different parts");
+    for (std::size_t i = 0; i < memory.parts.size(); ++i)
+        check(scalar.parts[i] == memory.parts[i], "the fast paths and the scalar line path disagree on part",
+              std::to_string(i));
 
     SinkRecorder file(size);
     const KodraSink fileSink = file.sink();
