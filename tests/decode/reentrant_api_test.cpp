@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -199,6 +201,12 @@ TEST_P(ReentrantDecodeTest, FolderDecodesWriteWhatDecodeFileWrites) {
     for (const RecordedPart& part : sink.recorder.parts) ++uses[part.name];
     for (const RecordedPart& part : sink.recorder.parts) {
         if (uses[part.name] != 1 || part.status != KODRA_PART_DECODED) continue;
+#ifdef _WIN32
+        // The narrow file functions spell a name's bytes in the ANSI code page, so a listed
+        // file name matches the sink's bytes only when they are ASCII.
+        if (std::any_of(part.name.begin(), part.name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            continue;
+#endif
         const auto file = want.find(part.name);
         ASSERT_NE(file, want.end()) << "no file for part " << part;
         EXPECT_TRUE(sameBytes(file->second, part.data)) << "part " << part;
