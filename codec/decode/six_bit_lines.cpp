@@ -62,13 +62,15 @@ __attribute__((target("ssse3"))) inline __m128i pack16(__m128i values) noexcept 
     return _mm_shuffle_epi8(words, load16(kPackBytes));
 }
 
-// Decodes the leading clean groups of `groups` four at a time; returns the groups done.
-__attribute__((target("ssse3"))) std::size_t cleanGroupsSsse3(const char* symbols, std::size_t groups,
-                                                               std::uint8_t* out) noexcept {
+// Decodes the leading clean groups of `groups` four at a time, each block of sixteen symbols
+// turned into values by Translate (false: a symbol outside the alphabet); returns the groups done.
+template <bool (*Translate)(__m128i&) noexcept>
+__attribute__((target("ssse3"))) std::size_t cleanGroups16(const char* symbols, std::size_t groups,
+                                                            std::uint8_t* out) noexcept {
     std::size_t done = 0;
     for (; done + 4 <= groups; done += 4) {
         __m128i block = load16(symbols + 4 * done);
-        if (!translate16(block)) break;
+        if (!Translate(block)) break;
         const __m128i bytes = pack16(block);
         // Exactly twelve bytes, from registers: nothing lands beyond the clean groups.
         std::uint8_t* const at = out + 3 * done;
@@ -77,6 +79,11 @@ __attribute__((target("ssse3"))) std::size_t cleanGroupsSsse3(const char* symbol
         std::memcpy(at + 8, &last, 4);
     }
     return done;
+}
+
+__attribute__((target("ssse3"))) std::size_t cleanGroupsSsse3(const char* symbols, std::size_t groups,
+                                                               std::uint8_t* out) noexcept {
+    return cleanGroups16<translate16>(symbols, groups, out);
 }
 
 __attribute__((target("avx2"))) std::size_t cleanGroupsAvx2(const char* symbols, std::size_t groups,
@@ -121,17 +128,7 @@ __attribute__((target("ssse3"))) inline bool translateUu16(__m128i& symbols) noe
 
 __attribute__((target("ssse3"))) std::size_t cleanUuGroupsSsse3(const char* symbols, std::size_t groups,
                                                                  std::uint8_t* out) noexcept {
-    std::size_t done = 0;
-    for (; done + 4 <= groups; done += 4) {
-        __m128i block = load16(symbols + 4 * done);
-        if (!translateUu16(block)) break;
-        const __m128i bytes = pack16(block);
-        std::uint8_t* const at = out + 3 * done;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(at), bytes);
-        const int last = _mm_cvtsi128_si32(_mm_unpackhi_epi64(bytes, bytes));
-        std::memcpy(at + 8, &last, 4);
-    }
-    return done;
+    return cleanGroups16<translateUu16>(symbols, groups, out);
 }
 
 __attribute__((target("avx2"))) std::size_t cleanUuGroupsAvx2(const char* symbols, std::size_t groups,

@@ -39,7 +39,7 @@ inline std::string withLf(const std::string& text) {
 }
 
 // Base64 of data on one line of exactly `length` characters: when the data's Base64 form
-// is shorter, blanks fill the line (transport padding, ignored: RFC 2045, section 6.8).
+// is shorter, blanks fill the line (transport padding, which decoders ignore: RFC 2045, 6.8).
 inline std::string base64OneLine(const std::string& data, std::size_t length) {
     std::string lines = encodedLines(data, KODRA_BASE64), joined;
     for (char c : lines)
