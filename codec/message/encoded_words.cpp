@@ -3,6 +3,7 @@
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
 #include "frame/line_source.h"
+#include "frame/utf8_text.h"
 #include "message/line_text.h"
 
 #include <cstring>
@@ -161,5 +162,11 @@ int decodeEncodedWords(LineSource& input, std::string& text) noexcept {
     if (found) text.resize(std::strlen(text.c_str()));
     return found;
 }
+
+}  // namespace kodra
+
+namespace kodra {
+
+std::string decodeEncodedWordsToUtf8(std::string_view text) { return utf8OrLatin1(text); }
 
 }  // namespace kodra

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace kodra {
 
@@ -21,5 +22,10 @@ inline constexpr std::size_t kMaxJoinedText = 64 * 1024;
 // (or the first piece of a line longer than the source's cap) is left in the input and
 // the word ends at the line end. Returns 1 and the decoded text, or 0 with text unchanged.
 int decodeEncodedWords(LineSource& input, std::string& text) noexcept;
+
+// text with its RFC 2047 encoded words (B and Q, any charset) decoded and converted to
+// UTF-8, whitespace between adjacent words dropped (RFC 2047, 6.2); text outside the
+// words is kept when UTF-8, else read as Latin-1. Always well-formed UTF-8.
+std::string decodeEncodedWordsToUtf8(std::string_view text);
 
 }  // namespace kodra
