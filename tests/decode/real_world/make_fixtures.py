@@ -160,6 +160,7 @@ def apple_mail():
     image = file_like(PNG, 3000, 11)
     pdf = file_like(PDF, 7000, 12)
     pages = file_like(ZIP, 2500, 13)
+    packing = lines(["Packing list", "", "- tide gauge spare", "- logger cable", "- 2 batteries"], eol)
     related = multipart("Apple-Mail-7D3C5F2B-0A4E-4C9F-B8D2-3E6F9A1C4B05", [
         part(["Content-Transfer-Encoding: quoted-printable",
               "Content-Type: text/html;", "\tcharset=utf-8"],
@@ -186,6 +187,10 @@ def apple_mail():
               "Content-Type: application/pdf;", "\tx-unix-mode=0644;", '\tname="Quarterly Report.pdf"',
               "Content-Transfer-Encoding: base64"],
              b64(pdf, eol), eol),
+        # A text file goes as 7bit text: its end is found only by the boundary.
+        part(["Content-Disposition: attachment;", '\tfilename="Packing list.txt"',
+              "Content-Type: text/plain;", '\tname="Packing list.txt"', "\tx-unix-mode=0644",
+              "Content-Transfer-Encoding: 7bit"], packing, eol),
         part(["Content-Disposition: attachment;", "\tfilename=Notes.pages.zip",
               "Content-Type: application/zip;", "\tx-unix-mode=0644;", "\tname=Notes.pages.zip",
               "Content-Transfer-Encoding: base64"],
@@ -202,7 +207,7 @@ def apple_mail():
                   "To: Tom Berg <tom@example.org>"], eol)
     return Fixture("apple_mail", head + eol + body,
                    [("Chart.png", image, "bytes"), ("Quarterly Report.pdf", pdf, "bytes"),
-                    ("Notes.pages.zip", pages, "bytes")],
+                    ("Packing list.txt", packing, "text"), ("Notes.pages.zip", pages, "bytes")],
                    "unquoted boundaries ended by ';', related inside alternative inside mixed")
 
 
@@ -413,24 +418,29 @@ def signed():
     eol = CRLF
     p7s = file_like(b"\x30\x82\x0b\x1a\x06\x09\x2a\x86\x48\x86\xf7\x0d\x01\x07\x02", 3600, 71)
     contract = file_like(PDF, 2400, 72)
-    inner = multipart("Apple-Mail=_9C8B7A6D-5E4F-4321-8F7E-6D5C4B3A2918", [
-        part(["Content-Transfer-Encoding: 7bit", "Content-Type: text/plain;", "\tcharset=us-ascii"],
-             lines(["Signed contract attached."], eol), eol),
-        part(["Content-Disposition: attachment;", "\tfilename=Contract.pdf", "Content-Type: application/pdf;",
-              "\tname=Contract.pdf", "Content-Transfer-Encoding: base64"], b64(contract, eol), eol),
+    readings = lines(["time,level_cm", "06:00,412", "12:00,398", "18:00,405"], eol)
+    inner = multipart("------------7C1B2A3D4E5F60718293A4B5", [
+        part(["Content-Type: text/plain; charset=UTF-8; format=flowed", "Content-Transfer-Encoding: 7bit"],
+             lines(["Signed contract and readings attached."], eol), eol),
+        part(['Content-Type: text/csv; charset=UTF-8; name="readings.csv"',
+              'Content-Disposition: attachment; filename="readings.csv"', "Content-Transfer-Encoding: 7bit"],
+             readings, eol),
+        part(['Content-Type: application/pdf; name="Contract.pdf"',
+              'Content-Disposition: attachment; filename="Contract.pdf"', "Content-Transfer-Encoding: base64"],
+             b64(contract, eol), eol),
     ], eol)
-    smime = multipart("Apple-Mail=_2B3C4D5E-6F70-4182-93A4-B5C6D7E8F901", [
-        part(["Content-Type: multipart/mixed;", '\tboundary="Apple-Mail=_9C8B7A6D-5E4F-4321-8F7E-6D5C4B3A2918"'],
-             inner, eol),
-        part(["Content-Disposition: attachment;", "\tfilename=smime.p7s", "Content-Type: application/pkcs7-signature;",
-              "\tname=smime.p7s", "Content-Transfer-Encoding: base64"], b64(p7s, eol), eol),
-    ], eol)
+    smime = multipart("------------ms0102030405060708090A0B0C", [
+        part(['Content-Type: multipart/mixed; boundary="------------7C1B2A3D4E5F60718293A4B5"'], inner, eol),
+        part(['Content-Type: application/pkcs7-signature; name="smime.p7s"', "Content-Transfer-Encoding: base64",
+              'Content-Disposition: attachment; filename="smime.p7s"',
+              "Content-Description: S/MIME Cryptographic Signature"], b64(p7s, eol), eol),
+    ], eol, preamble=lines(["This is a cryptographically signed message in MIME format.", ""], eol))
     signature = lines(["-----BEGIN PGP SIGNATURE-----", "",
                        "iQEzBAEBCAAdFiEEq8Vr0x1Y2z3A4B5C6D7E8F9G0HIFAmXuAbcACgkQ6D7E8F9G",
                        "0HJ0kAf/dGhpcyBpcyBub3QgYSByZWFsIHNpZ25hdHVyZSBidXQgaXQgbG9va3Mg",
                        "=Xy9Z", "-----END PGP SIGNATURE-----"], eol)
     notes = lines(["Harbour gauge notes", "", "- tide table checked", "- logger battery at 71%"], eol)
-    pgp = multipart("------------8X1pQ2rS3tU4vW5xY6zA7bC9", [
+    pgp = multipart("y2zFme9qhDTGgF3x", [
         part(["Content-Type: multipart/mixed; boundary=\"------------0a1B2c3D4e5F6g7H8i9J0k1L\""],
              multipart("------------0a1B2c3D4e5F6g7H8i9J0k1L", [
                  part(["Content-Type: text/plain; charset=UTF-8; format=flowed", "Content-Transfer-Encoding: 7bit"],
@@ -445,19 +455,22 @@ def signed():
     ], eol, preamble=lines(["This is an OpenPGP/MIME signed message (RFC 4880 and 3156)"], eol))
     body = multipart("=_outer_signed_0007", [
         part(["Content-Type: text/plain; charset=us-ascii"], lines(["Two signed messages follow."], eol), eol),
-        part(['Content-Type: multipart/signed; boundary="Apple-Mail=_2B3C4D5E-6F70-4182-93A4-B5C6D7E8F901"; '
-              'protocol="application/pkcs7-signature"; micalg=sha-256'], smime, eol),
-        part(["Content-Type: multipart/signed; micalg=pgp-sha256;", ' protocol="application/pgp-signature";',
-              ' boundary="------------8X1pQ2rS3tU4vW5xY6zA7bC9"'], pgp, eol),
+        # Thunderbird writes protocol= and micalg= before boundary= on the same line.
+        part(['Content-Type: multipart/signed; protocol="application/pkcs7-signature"; micalg=sha-256; '
+              'boundary="------------ms0102030405060708090A0B0C"'], smime, eol),
+        # Mutt writes protocol= before boundary= on one line, and a boundary of no dashed shape.
+        part(["Content-Type: multipart/signed; micalg=pgp-sha256;",
+              '\tprotocol="application/pgp-signature"; boundary="y2zFme9qhDTGgF3x"'], pgp, eol),
     ], eol)
     head = lines(["From: Ada Lindqvist <ada@example.org>", "To: Tom Berg <tom@example.org>",
                   "Subject: Signed", "Date: Mon, 11 Mar 2024 10:00:00 +0100",
                   "Message-ID: <signed0007@example.org>", "MIME-Version: 1.0",
                   'Content-Type: multipart/mixed; boundary="=_outer_signed_0007"'], eol)
     return Fixture("signed", head + eol + body,
-                   [("Contract.pdf", contract, "bytes"), ("smime.p7s", p7s, "bytes"),
+                   [("readings.csv", readings, "text"), ("Contract.pdf", contract, "bytes"),
+                    ("smime.p7s", p7s, "bytes"),
                     ("gauge-notes.txt", notes, "text"), ("OpenPGP_signature.asc", signature, "text")],
-                   "S/MIME multipart/signed with smime.p7s, PGP/MIME with a 7bit signature part")
+                   "S/MIME and PGP/MIME multipart/signed, protocol= before boundary=, a 7bit signature part")
 
 
 def forwarded():

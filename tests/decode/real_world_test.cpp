@@ -1,0 +1,202 @@
+// Messages in the forms today's mail clients write (real_world/messages, made by
+// real_world/make_fixtures.py): a folder decode of each must write exactly the listed
+// files, under their UTF-8 names, with exactly the listed bytes.
+#include "kodra32.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifndef KODRA_REAL_WORLD_DIR
+#error "KODRA_REAL_WORLD_DIR must name the fixture folder"
+#endif
+
+namespace kodra::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One row per fixture: the stem of messages/<name>.eml and of expected/<name>/.
+constexpr const char* kFixtures[] = {
+    "apple_mail",       "outlook",       "thunderbird",   "gmail",           "ios_photos",
+    "android_names",    "signed",        "forwarded",     "long_lines",      "mac_cr",
+    "eight_bit_binary", "text_parts_lf", "text_parts_crlf", "uu_without_name", "binhex_indented",
+};
+
+// Rows that fail until the fixes they wait for are merged, with what they wait for. A
+// listed row is skipped with its reason; empty this as the fixes land.
+const std::map<std::string_view, std::string_view> kKnownFailing = {
+    {"apple_mail", "an unquoted boundary followed by ';' is read with the ';': the 7bit text attachment runs on"},
+    {"outlook", "encoded-word names are not decoded to UTF-8 (UTF-8 B words stay raw, Latin-1 stays Latin-1)"},
+    {"thunderbird", "RFC 2231 names (charset form, continuations, extended form preferred) are not read"},
+    {"ios_photos", "unpadded Base64 loses its final partial group"},
+    {"android_names", "encoded-word names in KOI8-R, EUC-KR, GB2312, GBK, Big5, Shift_JIS, ISO-2022-JP are not UTF-8"},
+    {"signed", "boundary= after protocol= on its line is missed: the PGP signature part runs on"},
+    {"mac_cr", "CR-only line ends are not line ends: the attachment is empty"},
+    {"eight_bit_binary", "a named binary part goes through the text copier (NUL ends a line, line ends rewritten)"},
+    {"text_parts_lf", "text sections are written with CR LF whatever the message's line ends"},
+    {"uu_without_name", "a 'begin' line without a name does not take the part's MIME name: nothing is written"},
+    {"binhex_indented", "a BinHex banner preceded by blanks is not found"},
+};
+
+const fs::path& fixtureFolder() {
+    static const fs::path folder(KODRA_REAL_WORLD_DIR);
+    return folder;
+}
+
+struct ExpectedFile {
+    std::string content;
+    bool text = false;  // a text section: its line ends follow the platform on Windows
+};
+
+using Files = std::map<std::string, std::string>;  // UTF-8 name -> bytes
+
+// The lone LFs of text made CR LF, as Windows writes a text section's line ends.
+std::string withCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Reads expected/<row>/names.txt: "<stored file>\t<bytes|text>\t<UTF-8 name>" per line.
+// A malformed listing adds a failure and yields what could be read.
+std::map<std::string, ExpectedFile> readExpected(const std::string& row) {
+    std::map<std::string, ExpectedFile> files;
+    const fs::path folder = fixtureFolder() / "expected" / row;
+    std::istringstream listing(readFile((folder / "names.txt").string()));
+    std::string line;
+    int number = 0;
+    while (std::getline(listing, line)) {
+        ++number;
+        const std::size_t first = line.find('\t');
+        const std::size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+        if (second == std::string::npos) {
+            ADD_FAILURE() << row << "/names.txt line " << number << ": got \"" << line
+                          << "\", want file, kind and name separated by tabs";
+            continue;
+        }
+        const std::string stored = line.substr(0, first);
+        const std::string kind = line.substr(first + 1, second - first - 1);
+        EXPECT_TRUE(kind == "bytes" || kind == "text") << row << "/names.txt line " << number << ": kind " << kind;
+        ExpectedFile& file = files[line.substr(second + 1)];
+        file.content = readFile((folder / stored).string());
+        file.text = kind == "text";
+    }
+    EXPECT_FALSE(files.empty()) << "no expected files for " << row;
+    return files;
+}
+
+// Every file directly in folder, by its UTF-8 name.
+Files filesIn(const fs::path& folder) {
+    Files files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().u8string()] = readFile(entry.path().string());
+    return files;
+}
+
+std::string namesOf(const Files& files) {
+    std::string out;
+    for (const auto& file : files) out += (out.empty() ? "\"" : ", \"") + file.first + "\"";
+    return "{" + out + "}";
+}
+
+struct ContextCloser {
+    void operator()(KodraContext* context) const { KodraCloseContext(context); }
+};
+
+class RealWorldTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealWorldTest, DecodeWritesEveryFileBitExactUnderItsName) {
+    const std::string row = GetParam();
+    if (const auto known = kKnownFailing.find(row); known != kKnownFailing.end())
+        GTEST_SKIP() << "known failing: " << known->second;
+    const std::map<std::string, ExpectedFile> expected = readExpected(row);
+    Files want;
+    for (const auto& [name, file] : expected) {
+#ifdef _WIN32
+        // The narrow file API spells names in the ANSI code page: only ASCII names compare.
+        if (!isAscii(name)) GTEST_SKIP() << "a name that is not ASCII: " << name;
+        want[name] = file.text ? withCrLf(file.content) : file.content;
+#else
+        want[name] = file.content;
+#endif
+    }
+
+    // The message is copied into a folder of its own, the outputs go to another.
+    TempFolder inputs, outputs;
+    const std::string message = readFile((fixtureFolder() / "messages" / (row + ".eml")).string());
+    ASSERT_FALSE(message.empty()) << "messages/" << row << ".eml could not be read";
+    writeFile(inputs.file("message.eml"), message);
+    std::unique_ptr<KodraContext, ContextCloser> context(KodraOpenContext());
+    ASSERT_NE(context, nullptr);
+    KodraDecodeFileTo(context.get(), inputs.file("message.eml").c_str(), outputs.path().string().c_str());
+
+    const Files got = filesIn(outputs.path());
+    EXPECT_EQ(inputs.names(), std::set<std::string>{"message.eml"}) << "the decode wrote beside its input";
+    EXPECT_EQ(readFile(inputs.file("message.eml")), message) << "the decode changed its input";
+    EXPECT_EQ(namesOf(got), namesOf(want)) << "got the names on the left, want those on the right";
+    for (const auto& [name, content] : want) {
+        const auto found = got.find(name);
+        if (found == got.end()) continue;  // reported with the names
+        EXPECT_TRUE(sameBytes(found->second, content)) << "file \"" << name << "\"";
+    }
+}
+
+std::string rowName(const ::testing::TestParamInfo<const char*>& info) { return info.param; }
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RealWorldTest, ::testing::ValuesIn(kFixtures), rowName);
+
+// Every fixture on disk has its row, every row its fixture, and every known failure is a row.
+TEST(RealWorldFixtures, RowsMatchTheFixtureFolder) {
+    std::set<std::string> rows(std::begin(kFixtures), std::end(kFixtures));
+    std::set<std::string> messages, expected;
+    for (const auto& entry : fs::directory_iterator(fixtureFolder() / "messages"))
+        if (entry.path().extension() == ".eml") messages.insert(entry.path().stem().string());
+    for (const auto& entry : fs::directory_iterator(fixtureFolder() / "expected"))
+        if (entry.is_directory()) expected.insert(entry.path().filename().string());
+    EXPECT_EQ(messages, rows) << "got the messages on the left, want one per row";
+    EXPECT_EQ(expected, rows) << "got the expected folders on the left, want one per row";
+    for (const auto& known : kKnownFailing)
+        EXPECT_EQ(rows.count(std::string(known.first)), 1u) << "known failing \"" << known.first << "\" is no row";
+}
+
+// The listing reader and the line-end rule the Windows rows use.
+TEST(RealWorldFixtures, TextLineEndsBecomeCrLf) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"lf", "a\nb\n", "a\r\nb\r\n"},
+        {"crlf_kept", "a\r\nb\r\n", "a\r\nb\r\n"},
+        {"mixed", "a\r\nb\nc", "a\r\nb\r\nc"},
+        {"leading_lf", "\nx", "\r\nx"},
+        {"lone_cr_kept", "a\rb", "a\rb"},
+        {"empty", "", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(withCrLf(c.text), c.want) << c.name << ": got the left, want the right";
+    EXPECT_TRUE(isAscii("Chart.png"));
+    EXPECT_FALSE(isAscii("Pr\xC3\xBC" "fbericht.pdf"));
+}
+
+}  // namespace
+}  // namespace kodra::testing
