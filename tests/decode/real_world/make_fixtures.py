@@ -112,6 +112,12 @@ def words_b(text, charset, chars_per_word=None):
     return [f"=?{charset}?B?{base64.b64encode(c.encode(charset)).decode()}?=" for c in chunks]
 
 
+def folded_name(words):
+    """A name= parameter of encoded words, one per folded line."""
+    return [(' name="' if i == 0 else " ") + word + ('"' if i == len(words) - 1 else "")
+            for i, word in enumerate(words)]
+
+
 def word_q(raw, charset):
     """raw bytes as one RFC 2047 Q encoded word."""
     out = []
@@ -295,7 +301,7 @@ def thunderbird():
               f" filename*=UTF-8''{quoted}",
               "Content-Transfer-Encoding: base64"], b64(report_data, eol), eol),
         part(["Content-Type: text/plain; charset=UTF-8;",
-              f' name="{words_b(plan, "UTF-8", 16)[0]}"',
+              *folded_name(words_b(plan, "UTF-8", 16)),
               "Content-Disposition: attachment;",
               f" filename*0*=UTF-8''{plan_1};",
               f" filename*1*={plan_2};",
