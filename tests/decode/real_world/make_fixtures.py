@@ -226,6 +226,8 @@ def outlook():
     files = [(utf8_name, file_like(PDF, 4100, 21)), (latin_name, file_like(OOXML, 2200, 22)),
              (cp1252_name, file_like(OOXML, 1900, 23)), (long_name, file_like(OOXML, 2600, 24))]
     logo = file_like(PNG, 1200, 25)
+    plan_name = "Maßnahmenplan Hafen.one"
+    plan = file_like(b"\xe4\x52\x5c\x7b\x8c\xd8\xa7\x4d", 1700, 26)
 
     def attachment(content_type, quoted_name, data):
         folded = ("\r\n\t".join(quoted_name) if isinstance(quoted_name, list) else quoted_name)
@@ -261,6 +263,11 @@ def outlook():
                    files[2][1]),
         attachment("application/vnd.openxmlformats-officedocument.wordprocessingml.document",
                    words_b(long_name, "utf-8", 20), files[3][1]),
+        # A type Outlook does not know: octet-stream, the name on the type's line.
+        part([f'Content-Type: application/octet-stream; name="{words_b(plan_name, "utf-8")[0]}"',
+              "Content-Transfer-Encoding: base64",
+              f'Content-Disposition: attachment; filename="{words_b(plan_name, "utf-8")[0]}"'],
+             b64(plan, eol), eol),
     ], eol, preamble=lines(["This is a multipart message in MIME format.", ""], eol))
     head = lines(["From: \"Berg, Tom\" <tom@outlook.example>",
                   "To: <ada@example.org>",
@@ -273,7 +280,8 @@ def outlook():
                   "X-Mailer: Microsoft Outlook 16.0",
                   "Content-Language: de"], eol)
     return Fixture("outlook", head + eol + body,
-                   [("image001.png", logo, "bytes")] + [(n, d, "bytes") for n, d in files],
+                   [("image001.png", logo, "bytes")] + [(n, d, "bytes") for n, d in files] +
+                   [(plan_name, plan, "bytes")],
                    "encoded-word names (UTF-8 B, ISO-8859-1 Q, windows-1252 Q, folded), '=' before boundary=")
 
 
