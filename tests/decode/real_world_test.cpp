@@ -95,6 +95,7 @@ std::map<std::string, ExpectedFile> readExpected(const std::string& row) {
         const std::string stored = line.substr(0, first);
         const std::string kind = line.substr(first + 1, second - first - 1);
         EXPECT_TRUE(kind == "bytes" || kind == "text") << row << "/names.txt line " << number << ": kind " << kind;
+        EXPECT_TRUE(fs::is_regular_file(folder / stored)) << row << "/names.txt line " << number << ": no file " << stored;
         ExpectedFile& file = files[line.substr(second + 1)];
         file.content = readFile((folder / stored).string());
         file.text = kind == "text";
