@@ -36,8 +36,9 @@ DateFields readDayFirstFields(const char* text, DateRules rules) noexcept;
 // The text after the blanks and comments at `text`.
 const char* skipBlanksAndComments(const char* text) noexcept;
 
-// The text after a weekday name at `text` ("Mon", "Monday", any case) with the blanks,
-// comments and one "," that follow it; null when no weekday name stands there.
+// The text after the blanks and comments at `text`, the weekday name after them ("Mon",
+// "Monday", any case) and the blanks, comments and one "," after it; null when no weekday
+// name stands there.
 const char* skipWeekday(const char* text) noexcept;
 
 }  // namespace kodra
