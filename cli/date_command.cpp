@@ -76,7 +76,8 @@ int runDate(const DateOptions& options) {
 void addDateCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<DateOptions>();
     CLI::App* command = app.add_subcommand(
-        "date", "Print the date of a mail or news header (RFC 822, RFC 850, asctime) as ISO 8601");
+        "date",
+        "Print the date of a mail or news header (RFC 5322 with its obsolete forms, RFC 850, asctime) as ISO 8601");
     command->add_option("TEXT", options->text, "The date text, e.g. \"Tue, 5 Mar 2024 14:07:09 +0100\"")
         ->required();
     command->add_flag("--local", options->local, "Give the machine's local time with its offset, not UTC");

@@ -174,7 +174,9 @@ void BinHexReader::resetDecoder() noexcept {
 
 BinHexForm BinHexReader::detect(std::string_view line, LineSource& input) noexcept {
     static constexpr std::string_view kOpening = "(This file";
-    if (!startsWith(line, kOpening)) return BinHexForm::none;
+    // Mail and news programs indent the banner now and then.
+    const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
+    if (!startsWith(line.substr(indent), kOpening)) return BinHexForm::none;
     // Lines up to the start line are skipped; only a ":" or "#" opening a line starts one.
     bool lineStart = true;
     SourceLine next;

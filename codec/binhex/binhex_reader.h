@@ -30,8 +30,8 @@ enum class BinHexForm {
 class BinHexReader {
 public:
     // Looks for a section after `line`, the line just taken from input: none when it does
-    // not begin with "(This file" (nothing read); else reads on to the first line opening
-    // with ":" (4.0) or "#" (older format), a bare CR also opening a line.
+    // not begin, after any blanks and tabs, with "(This file" (nothing read); else reads on
+    // to the first line opening with ":" (4.0) or "#" (older format), a bare CR opening one.
     BinHexForm detect(std::string_view line, LineSource& input) noexcept;
 
     // Reads a 4.0 header after detect found binHex40, resetting the decoder; true when its

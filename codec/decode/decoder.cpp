@@ -383,6 +383,9 @@ void Decoder::decodeLine(std::string_view line) noexcept {
             ++symbolsStart;
         count = (line.size() - symbolsStart) / 4 * 3;
         if (section_.name.empty() && count < 10) phase_ = Phase::scanning;
+        // A last group written without its padding still holds bytes.
+        if (section_.type == kBase64Section && &table == &base64Table)
+            count = base64LineCount(line.data() + symbolsStart, line.size() - symbolsStart, table);
     }
     if (phase_ != Phase::data) return;
     const bool writing = count != 0 && output_.isOpen() && !output_.finished();

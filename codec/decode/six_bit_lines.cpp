@@ -293,6 +293,16 @@ SixBitLineResult decodeSixBitLineAt(SimdLevel level, const char* symbols, std::s
     return result;
 }
 
+std::size_t base64LineCount(const char* symbols, std::size_t available, const DecodeTable& table) noexcept {
+    const std::size_t whole = available / 4 * 3;
+    const std::size_t left = available % 4;
+    if (left < 2) return whole;
+    const char* const last = symbols + (available - left);
+    const bool holdsBytes =
+        lookupSymbol(table, last[0]) != kNotInAlphabet && lookupSymbol(table, last[1]) != kNotInAlphabet;
+    return holdsBytes ? whole + 3 : whole;
+}
+
 SixBitLineResult decodeSixBitLine(const char* symbols, std::size_t available, std::size_t count,
                                   const DecodeTable& table, SixBitRules rules, std::uint8_t* out) noexcept {
     return decodeSixBitLineAt(activeSimdLevel(), symbols, available, count, table, rules, out);

@@ -45,6 +45,12 @@ struct SixBitLineResult {
 SixBitLineResult decodeSixBitLine(const char* symbols, std::size_t available, std::size_t count,
                                   const DecodeTable& table, SixBitRules rules, std::uint8_t* out) noexcept;
 
+// The byte count a Base64 line of `available` symbols at `symbols` asks decodeSixBitLine
+// for: three per whole group, and three more when two or three symbols are left whose
+// first two are in `table`, a last group written without its "=" padding (RFC 4648, 3.2),
+// of which the Base64 rules then keep the one or two bytes it holds.
+std::size_t base64LineCount(const char* symbols, std::size_t available, const DecodeTable& table) noexcept;
+
 // The instruction sets the clean-group kernels can use, in increasing order.
 enum class SimdLevel { scalar, ssse3, avx2 };
 

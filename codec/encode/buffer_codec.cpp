@@ -38,7 +38,7 @@ std::size_t decodeSixBitLines(const char* input, std::size_t length, std::uint8_
         if (lineLength == 0) break;
         std::size_t owed;
         if (base64) {
-            owed = lineLength / 4 * 3;  // a trailing partial group is ignored
+            owed = base64LineCount(input + p, lineLength, table);
         } else {
             owed = lookupSymbol(table, input[p]);  // 255 for a foreign length character
             ++p;

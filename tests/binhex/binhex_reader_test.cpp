@@ -52,6 +52,16 @@ TEST(BinHexReaderDetect, FindsTheStartLine) {
         {"other line", "Hello", ":abc", BinHexForm::none, ":abc"},
         {"opening is case-sensitive", "(this file must be converted", ":abc", BinHexForm::none, ":abc"},
         {"opening needs all ten characters", "(This fil", ":abc", BinHexForm::none, ":abc"},
+        {"banner after blanks", "   (This file must be converted with BinHex 4.0)", ":abc\r\n", BinHexForm::binHex40,
+         "abc\r\n"},
+        {"banner after a tab", "\t(This file must be converted with BinHex 4.0)", ":abc", BinHexForm::binHex40, "abc"},
+        {"banner after blanks and tabs", " \t \t(This file", "\r\n#TEXT\r\n", BinHexForm::hexBin, "#TEXT\r\n"},
+        {"only blanks", " \t ", ":abc", BinHexForm::none, ":abc"},
+        {"quoted banner", "> (This file must be converted with BinHex 4.0)", ":abc", BinHexForm::none, ":abc"},
+        {"text before the banner", "see (This file must be converted with BinHex 4.0)", ":abc", BinHexForm::none,
+         ":abc"},
+        {"other blank before the banner", "\v(This file must be converted with BinHex 4.0)", ":abc", BinHexForm::none,
+         ":abc"},
     };
     for (const Case& c : cases) {
         for (const test::Feed& feed : test::allFeeds()) {

@@ -100,6 +100,18 @@ class DateTest(CliTestCase):
             {"name": "named zone", "text": "Mon, 4 Mar 2024 08:00:00 GMT", "want": "2024-03-04T08:00:00Z"},
             {"name": "RFC 850", "text": "Saturday, 02-Mar-24 10:15:30 GMT", "want": "2024-03-02T10:15:30Z"},
             {"name": "asctime", "text": "Wed Mar  6 09:00:01 2024", "want": "2024-03-06T09:00:01Z"},
+            # The obsolete forms of RFC 5322, 4.3.
+            {"name": "obsolete zone EST", "text": "Mon, 4 Mar 2024 08:00:00 EST", "want": "2024-03-04T13:00:00Z"},
+            {"name": "obsolete zone PDT", "text": "Sat, 6 Jul 2024 20:30:00 PDT", "want": "2024-07-07T03:30:00Z"},
+            {"name": "military zone", "text": "Mon, 4 Mar 2024 08:00:00 Z", "want": "2024-03-04T08:00:00Z"},
+            {"name": "no weekday", "text": "5 Mar 2024 14:07:09 +0100", "want": "2024-03-05T13:07:09Z"},
+            {"name": "no seconds", "text": "Tue, 5 Mar 2024 14:07 +0100", "want": "2024-03-05T13:07:00Z"},
+            {"name": "two-digit year", "text": "Tue, 5 Mar 24 14:07:09 +0100", "want": "2024-03-05T13:07:09Z"},
+            {"name": "two-digit year of the last century", "text": "Fri, 5 Mar 99 14:07:09 +0100",
+             "want": "1999-03-05T13:07:09Z"},
+            {"name": "three-digit year", "text": "Tue, 5 Mar 124 14:07:09 +0100", "want": "2024-03-05T13:07:09Z"},
+            {"name": "comments and folding", "text": "Tue,\r\n\t5 Mar 2024 (x) 14:07:09 +0100 (CET)",
+             "want": "2024-03-05T13:07:09Z"},
         ]
         for case in cases:
             with self.subTest(case["name"]):

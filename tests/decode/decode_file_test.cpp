@@ -143,6 +143,14 @@ TEST_P(DecodeResultTest, WritesExactFiles) {
 }
 
 const std::string kB = "=_kodra_test_boundary_=";
+
+// Base64 lines with the "=" padding left out, the last line end too unless asked for.
+std::string unpaddedBase64(const std::string& data, bool lastLineEnd) {
+    std::string lines = encodedLines(data, KODRA_BASE64);
+    lines.erase(std::remove(lines.begin(), lines.end(), '='), lines.end());
+    if (!lastLineEnd) lines.resize(lines.size() - 2);
+    return lines;
+}
 const std::string kText = "Line one\r\nCaf\xE9 line two\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -211,6 +219,16 @@ INSTANTIATE_TEST_SUITE_P(
                    2, {{"br.bin", "ABCDEFGHIJKLMNOPQRSTUVWX"}}},
         ResultCase{"TruncatedUu", "begin 644 t.bin\r\n" + encodedLines(kPayloadA, 1).substr(0, 63 * 3), 1,
                    {{"t.bin", kPayloadA.substr(0, 135)}}},
+        // The last group's one or two bytes are kept when its padding was left out.
+        ResultCase{"UnpaddedBase64OneByteLeft",
+                   mimeMessage(kB, "--" + kB + "\r\nContent-Type: application/octet-stream; name=\"u.bin\"\r\n"
+                                    "Content-Transfer-Encoding: base64\r\n\r\n" + unpaddedBase64(kPayloadA, true)),
+                   2, {{"u.bin", kPayloadA}}},
+        ResultCase{"UnpaddedBase64TwoBytesLeftAtTheEnd",
+                   "Content-Type: application/octet-stream; name=\"u.bin\"\r\n"
+                   "Content-Transfer-Encoding: base64\r\n\r\n" +
+                       unpaddedBase64(kPayloadA.substr(0, 998), false),
+                   2, {{"u.bin", kPayloadA.substr(0, 998)}}},
         ResultCase{"TruncatedBase64",
                    "Content-Type: image/png; name=\"t.bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
                        encodedLines(kPayloadA, KODRA_BASE64).substr(0, 78 * 2 + 4),

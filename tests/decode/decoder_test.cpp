@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,68 @@ TEST(DecodeEngine, LongLinesLoseNothing) {
         ASSERT_EQ(got.size(), 1u) << m.name;
         EXPECT_TRUE(got[0].data == c) << m.name << ": got " << got[0].data.size() << " bytes, want " << c.size();
     }
+}
+
+// A Base64 part written without "=" padding: its last group of two or three symbols
+// still gives its one or two bytes, wherever the part ends (a boundary, the end of the
+// input with or without a line end) and however the input is read.
+TEST(DecodeEngine, UnpaddedLastGroupGivesItsBytes) {
+    const auto unpadded = [](std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '='), text.end());
+        return text;
+    };
+    const auto part = [](const std::string& name, const std::string& lines) {
+        return "--u\r\nContent-Type: application/octet-stream; name=\"" + name +
+               "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" + lines;
+    };
+    const std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"u\"\r\n\r\n";
+    struct Case {
+        std::string name;
+        std::string message;
+        std::vector<std::string> want;  // the bytes of a.bin, b.bin, ...
+    };
+    std::vector<Case> cases;
+    // 76-symbol lines and a last one of 2 or 3 symbols (58, 59, 1000, 1001 bytes), or only that.
+    for (const std::size_t size : {1u, 2u, 58u, 59u, 1000u, 1001u}) {
+        const std::string data = bytes(size, static_cast<unsigned>(size));
+        const std::string lines = unpadded(base64Lines(data, 76, "\r\n"));
+        const std::string of = ", " + std::to_string(size) + " bytes";
+        const std::string message = head + part("a.bin", lines);
+        cases.push_back({"boundary after" + of, message + "--u--\r\n", {data}});
+        cases.push_back({"blank line, then boundary" + of, message + "\r\n--u--\r\n", {data}});
+        cases.push_back({"next part after" + of, message + part("b.bin", base64Lines(data, 76, "\r\n")) + "--u--\r\n",
+                         {data, data}});
+        cases.push_back({"input ends after the line end" + of, message, {data}});
+        cases.push_back({"input ends in the group" + of, message.substr(0, message.size() - 2), {data}});
+        cases.push_back({"LF line ends" + of, toLf(message + "--u--\r\n"), {data}});
+    }
+    const std::filesystem::path folder = kodra::testing::makeTempFolder("kodra-unpadded-");
+    const std::string path = (folder / "message.eml").string();
+    for (const Case& c : cases) {
+        std::vector<Part> want;
+        for (std::size_t i = 0; i < c.want.size(); ++i) {
+            Part next;
+            next.name = next.nameUtf8 = std::string(1, static_cast<char>('a' + i)) + ".bin";
+            next.encoding = KODRA_ENCODING_BASE64;
+            next.data = c.want[i];
+            next.status = KODRA_PART_DECODED;
+            want.push_back(next);
+        }
+        for (const bool runs : {false, true}) {
+            const std::vector<Part> got = decodeMemory(c.message, runs);
+            EXPECT_TRUE(got == want) << c.name << ", from memory, runs " << runs << ": got " << describe(got)
+                                     << ", want " << describe(want);
+        }
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.message;
+        for (const std::size_t readSize : {1u, 2u, 3u, 7u, 64u, 77u, 4096u, 0u}) {
+            for (const bool runs : {false, true}) {
+                const std::vector<Part> got = decodeFileAt(path, readSize ? readSize : c.message.size(), runs);
+                EXPECT_TRUE(got == want) << c.name << ", read " << readSize << " bytes at a time, runs " << runs
+                                         << ": got " << describe(got) << ", want " << describe(want);
+            }
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -212,6 +212,46 @@ TEST(SixBitLines, Rules) {
     }
 }
 
+// A last group written without its padding counts; what then decodes from it is the
+// Base64 rules' business.
+TEST(SixBitLines, Base64LineCountTakesAnUnpaddedLastGroup) {
+    struct Case {
+        const char* name;
+        std::string symbols;
+        std::size_t wantCount;
+        std::string wantBytes;  // under both Base64 rules
+    };
+    const Case cases[] = {
+        {"empty", "", 0, ""},
+        {"one symbol is no byte", "Y", 0, ""},
+        {"two symbols", "YQ", 3, "a"},
+        {"three symbols", "YWI", 3, "ab"},
+        {"whole groups", "YWJjZGVm", 6, "abcdef"},
+        {"two symbols after whole groups", "YWJjZA", 6, "abcd"},
+        {"three symbols after whole groups", "YWJjZGU", 6, "abcde"},
+        {"five symbols", "YWJjZ", 3, "abc"},
+        {"padded", "YWJjZA==", 6, "abcd"},
+        {"one pad of two", "YWJjZA=", 6, "abcd"},
+        {"lone pad pair left", "YWJj==", 3, "abc"},
+        {"symbol and pad left", "YWJjZ=", 3, "abc"},
+        {"blanks left", "YWJj  ", 3, "abc"},
+        {"blank and symbol left", "YWJj Z", 3, "abc"},
+        {"symbol and blank left", "YWJjZ ", 3, "abc"},
+        {"high byte left", "YWJjZ\xC3", 3, "abc"},
+    };
+    for (const Case& c : cases) {
+        const std::size_t count = base64LineCount(c.symbols.data(), c.symbols.size(), base64Table);
+        EXPECT_EQ(count, c.wantCount) << c.name << ": got " << count << ", want " << c.wantCount;
+        for (const SixBitRules rules : {SixBitRules::fileBase64, SixBitRules::bufferBase64}) {
+            const Decoded got = decodeAt(SimdLevel::scalar, c.symbols, count, base64Table, rules);
+            ASSERT_NE(got.result.stop, SixBitStop::failed) << c.name;
+            const std::string bytes(got.out.begin(), got.out.begin() + static_cast<std::ptrdiff_t>(got.result.bytes));
+            EXPECT_EQ(bytes, c.wantBytes) << c.name << ": got \"" << printable(bytes) << "\", want \""
+                                          << printable(c.wantBytes) << "\"";
+        }
+    }
+}
+
 TEST(SixBitLines, ExhaustiveShortLinesMatchTheReference) {
     const char symbols[] = {'A', '/', '+', '9', '=', '`', ' ', 'a', '-', '\n', '\0', '\x80', '\xFF', 'M'};
     constexpr std::size_t kSymbols = sizeof symbols;

@@ -131,7 +131,12 @@ TEST(DecodeBuffer, WorkedExamples) {
         {"base64 padding", "YQ==", 2, "a"},
         {"base64 two lines with blank line", "YWJj\r\n\r\nZGVm\r\n", 2, "abcdef"},
         {"base64 leading line end decodes nothing", "\r\nYWJj", 2, ""},
-        {"base64 partial group ignored", "YWJjZA", 2, "abc"},
+        {"base64 last group without padding", "YWJjZA", 2, "abcd"},
+        {"base64 last three symbols without padding", "YWJjZGU\r\n", 2, "abcde"},
+        {"base64 last group of one pad", "YWJjZA=", 2, "abcd"},
+        {"base64 unpadded group ends the data", "YWJjZA\r\nZGVm\r\n", 2, "abcd"},
+        {"base64 lone symbol left", "YWJjZ", 2, "abc"},
+        {"base64 blanks left", "YWJj  \r\nZGVm", 2, "abc"},
         {"uu with end line", "#86)C\r\n`\r\nend\r\n", 1, "abc"},
         {"uu space as zero length stops", "#86)C\r\n \r\n#86)C\r\n", 1, "abc"},
         {"xx padded last line", "1MK7X\r\n", 4, "abc"},
@@ -186,6 +191,12 @@ TEST(DecodeBase64Text, DecodesInPlace) {
     char padded[] = "Zm9vYg==";
     EXPECT_EQ(decodeBase64Text(padded), 4);
     EXPECT_STREQ(padded, "foob");
+    char unpadded[] = "Zm9vYg";
+    EXPECT_EQ(decodeBase64Text(unpadded), 4);
+    EXPECT_STREQ(unpadded, "foob");
+    char shortest[] = "Zg";
+    EXPECT_EQ(decodeBase64Text(shortest), 1);
+    EXPECT_STREQ(shortest, "f");
     char empty[] = "";
     EXPECT_EQ(decodeBase64Text(empty), 0);
 }
