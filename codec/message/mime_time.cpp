@@ -17,11 +17,12 @@ std::uint16_t low16(std::int32_t value) noexcept {
 }
 
 // The year a date means. Classic: a year below 100 after the cut to 16 bits is 2000-2069
-// or 1970-1999. Obsolete, RFC 5322, 4.3: 0-49 is 2000-2049, 50-999 is 1950-2899.
+// or 1970-1999. Obsolete, RFC 5322, 4.3, adds three-digit years (1900 added); two-digit
+// years keep the classic window, which dates already stored with 50-69 rely on.
 std::uint16_t civilYear(std::int32_t year, DateRules rules) noexcept {
     if (rules == DateRules::obsolete) {
-        if (year >= 0 && year < 50) return low16(year + 2000);
-        if (year >= 50 && year < 1000) return low16(year + 1900);
+        if (year >= 0 && year < 70) return low16(year + 2000);
+        if (year >= 70 && year < 1000) return low16(year + 1900);
         return low16(year);
     }
     const std::uint16_t cut = low16(year);
