@@ -64,7 +64,9 @@ std::optional<std::string> readHeaderField(LineSource& source, std::string_view 
         if (field) {
             if (!isBlank(line.front())) break;  // the next field: this one is whole
             appendCut(*field, line);
-        } else if (const auto body = fieldBody(line, name)) {
+        } else if (auto body = fieldBody(line, name)) {
+            // Leading blanks go before the cut, so that it keeps a whole kMaxFieldText of text.
+            while (!body->empty() && isBlank(body->front())) body->remove_prefix(1);
             field.emplace();
             appendCut(*field, *body);
         }

@@ -43,8 +43,7 @@ class HeadersTest(CliTestCase):
             {"name": "ISO-2022-JP", "subject": b"=?ISO-2022-JP?B?GyRCRnxLXDhsGyhC?=", "want": "日本語"},
             {"name": "Latin-1", "subject": b"=?iso-8859-1?q?Caf=E9?=", "want": "Café"},
             {"name": "character cut between folded words",
-             "subject": b"=?utf-8?B?4oI=?=
- =?utf-8?B?rA==?= 5", "want": "€ 5"},
+             "subject": b"=?utf-8?B?4oI=?=\r\n =?utf-8?B?rA==?= 5", "want": "€ 5"},
             {"name": "unknown charset", "subject": b"=?x-unknown?q?caf=E9?=", "want": "caf\ufffd"},
             {"name": "raw Latin-1 text", "subject": b"caf\xe9", "want": "café"},
         ]
