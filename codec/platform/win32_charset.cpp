@@ -43,8 +43,12 @@ bool equalNoCase(const char* a, const char* lower) noexcept {
 }
 
 UINT codePageOf(const char* name) noexcept {
-    for (const CodePageName& entry : kCodePages)
-        if (equalNoCase(name, entry.name)) return entry.codePage;
+    for (const CodePageName& entry : kCodePages) {
+        if (!equalNoCase(name, entry.name)) continue;
+        // Systems without the EUC-KR page still read it through CP949, its superset.
+        if (entry.codePage == 51949 && !IsValidCodePage(51949)) return 949;
+        return entry.codePage;
+    }
     return 0;
 }
 
