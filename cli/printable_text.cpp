@@ -55,10 +55,8 @@ std::string printable(const std::string& text, bool keepLineFeeds) {
         }
         const std::size_t length = utf8Length(text, at);
         if (length == 0) {
-            // A stray byte: C1 controls are escaped; others (Latin-1 letters, say) are no
-            // terminal command and stay.
-            if (byte <= 0x9F) appendEscaped(out, byte);
-            else out += static_cast<char>(byte);
+            // A byte that begins no UTF-8 character: escaped, so that what is shown is UTF-8.
+            appendEscaped(out, byte);
             ++at;
         } else if (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) <= 0x9F) {
             // U+0080 to U+009F: C1 controls in UTF-8 form, which some terminals obey.

@@ -5,8 +5,8 @@
 
 namespace kodra::cli {
 
-// text with every control character written as "\xNN": bytes below 0x20, 0x7F, C1 controls
-// (0x80-0x9F) that are not part of a valid UTF-8 sequence, and the code points U+0080 to
+// text as UTF-8 with every control character written as "\xNN": bytes below 0x20, 0x7F,
+// every byte that is not part of a valid UTF-8 sequence, and the code points U+0080 to
 // U+009F themselves. Line feeds stay when keepLineFeeds is set (the library's own prompts
 // break lines).
 std::string printable(const std::string& text, bool keepLineFeeds = false);

@@ -361,6 +361,25 @@ KODRA_API int KODRA_CALL KodraListFileParts(KodraContext *context, const char *p
 KODRA_API int KODRA_CALL KodraListMemoryParts(KodraContext *context, const void *data, size_t size,
                                               const KodraSink *sink);
 
+/*
+ * A header field as UTF-8: copies the body of the first field called fieldName (any case,
+ * without the colon) in the header of the message at path into buffer, unfolded (each line
+ * end before a blank removed), blanks around it trimmed, encoded words of any charset
+ * decoded (RFC 2047), always well-formed UTF-8 (what cannot be read becomes U+FFFD), cut
+ * to 1 MiB (1048576 bytes) before decoding. At most size - 1 bytes and a NUL are written,
+ * never half a character. Returns the value's full length in bytes (more than size - 1:
+ * call again with a larger buffer; buffer may be null with size 0 to ask for it),
+ * KODRA_NO_SUCH_FIELD when the header has no such field, or -1 for a null context, path or
+ * fieldName, a fieldName that names no field (empty, ":", blanks or controls in it), or a
+ * file that cannot be read.
+ *
+ *     char subject[256];
+ *     int length = KodraGetHeaderField(context, "inbox/0042.eml", "Subject", subject, sizeof subject);
+ */
+#define KODRA_NO_SUCH_FIELD (-2)
+KODRA_API int KODRA_CALL KodraGetHeaderField(KodraContext *context, const char *path, const char *fieldName,
+                                             char *buffer, size_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -2,10 +2,12 @@
 
 #include "decode/text_decoders.h"
 #include "encode/buffer_codec.h"
+#include "frame/charset_text.h"
 #include "frame/line_source.h"
 #include "frame/utf8_text.h"
 #include "message/line_text.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -166,7 +168,149 @@ int decodeEncodedWords(LineSource& input, std::string& text) noexcept {
 }  // namespace kodra
 
 namespace kodra {
+namespace {
 
-std::string decodeEncodedWordsToUtf8(std::string_view text) { return utf8OrLatin1(text); }
+// One well-formed encoded word found in a text.
+struct EncodedWord {
+    std::string charset;  // its canonical name
+    std::string bytes;    // the decoded bytes, still in that charset
+    std::size_t length;   // of the whole word, "=?" to "?="
+};
+
+bool isLinearBlank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+int base64Value(char c) noexcept {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+int hexValue(char c) noexcept {
+    if (c >= '0' && c <= '9') return c - '0';
+    const char lower = lowerAscii(c);
+    if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
+    return -1;
+}
+
+// RFC 2047, 4.1: false when the text holds a character outside the alphabet or data after
+// the padding. Unpadded text keeps its final partial group's whole bytes.
+bool decodeBase64Word(std::string_view text, std::string& out) {
+    std::uint32_t bits = 0;
+    int count = 0;
+    bool padding = false;
+    for (const char c : text) {
+        if (c == '=') {
+            padding = true;
+            continue;
+        }
+        const int value = base64Value(c);
+        if (value < 0 || padding) return false;
+        bits = (bits << 6 | static_cast<std::uint32_t>(value)) & 0xFFFFFF;
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out.push_back(static_cast<char>(bits >> count & 0xFF));
+        }
+    }
+    return true;
+}
+
+// RFC 2047, 4.2: "_" is a space, "=XX" a byte; an "=" without two hex digits stays.
+void decodeQWord(std::string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '_') {
+            out.push_back(' ');
+        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(hexValue(text[i + 1]) << 4 | hexValue(text[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(c);
+        }
+    }
+}
+
+// Reads the word "=?charset?B|Q?encoded?=" that begins at text[at]; false when there is
+// none (RFC 2047, 2: no blanks or "?" inside its parts, a known mode letter).
+bool parseEncodedWord(std::string_view text, std::size_t at, EncodedWord& word) {
+    const std::size_t charsetStart = at + 2;
+    const std::size_t charsetEnd = text.find('?', charsetStart);
+    if (charsetEnd == std::string_view::npos || charsetEnd == charsetStart || charsetEnd + 2 >= text.size())
+        return false;
+    const char mode = lowerAscii(text[charsetEnd + 1]);
+    if ((mode != 'b' && mode != 'q') || text[charsetEnd + 2] != '?') return false;
+    const std::size_t encodedStart = charsetEnd + 3;
+    const std::size_t encodedEnd = text.find('?', encodedStart);
+    if (encodedEnd == std::string_view::npos || encodedEnd + 1 >= text.size() || text[encodedEnd + 1] != '=')
+        return false;
+    const std::string_view charset = text.substr(charsetStart, charsetEnd - charsetStart);
+    const std::string_view encoded = text.substr(encodedStart, encodedEnd - encodedStart);
+    for (const char c : charset)
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return false;
+    for (const char c : encoded)
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) return false;
+    word.charset = canonicalCharsetName(charset);
+    word.bytes.clear();
+    if (mode == 'b') {
+        if (!decodeBase64Word(encoded, word.bytes)) return false;
+    } else {
+        decodeQWord(encoded, word.bytes);
+    }
+    word.length = encodedEnd + 2 - at;
+    return true;
+}
+
+bool isBlankRun(std::string_view text) noexcept {
+    for (const char c : text)
+        if (!isLinearBlank(c)) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string decodeEncodedWordsToUtf8(std::string_view text) {
+    std::string out;
+    // Adjacent words in one charset gather here before conversion: a sender may cut a
+    // multibyte character between two of them (RFC 2047, 5 and 6.2).
+    std::string pendingCharset;
+    std::string pendingBytes;
+    bool pending = false;
+    const auto flush = [&] {
+        if (pending) out += charsetToUtf8(pendingCharset, pendingBytes);
+        pending = false;
+    };
+    std::size_t textStart = 0;  // the text not yet taken
+    std::size_t from = 0;
+    EncodedWord word;
+    for (;;) {
+        const std::size_t at = text.find("=?", from);
+        if (at == std::string_view::npos) break;
+        if (!parseEncodedWord(text, at, word)) {
+            from = at + 1;
+            continue;
+        }
+        const std::string_view gap = text.substr(textStart, at - textStart);
+        // RFC 2047, 6.2: blanks between two adjacent words are dropped.
+        if (!(pending && isBlankRun(gap))) {
+            flush();
+            out += utf8OrLatin1(gap);
+        }
+        if (pending && word.charset == pendingCharset && !word.charset.empty()) {
+            pendingBytes += word.bytes;
+        } else {
+            flush();
+            pendingCharset = word.charset;
+            pendingBytes = word.bytes;
+            pending = true;
+        }
+        textStart = from = at + word.length;
+    }
+    flush();
+    out += utf8OrLatin1(text.substr(textStart));
+    return out;
+}
 
 }  // namespace kodra

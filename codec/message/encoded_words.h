@@ -24,8 +24,10 @@ inline constexpr std::size_t kMaxJoinedText = 64 * 1024;
 int decodeEncodedWords(LineSource& input, std::string& text) noexcept;
 
 // text with its RFC 2047 encoded words (B and Q, any charset) decoded and converted to
-// UTF-8, whitespace between adjacent words dropped (RFC 2047, 6.2); text outside the
-// words is kept when UTF-8, else read as Latin-1. Always well-formed UTF-8.
+// UTF-8, whitespace between adjacent words dropped (RFC 2047, 6.2) and adjacent words of
+// one charset converted together (a character may be cut between them); a malformed word
+// stays as text, and text outside the words is kept when UTF-8, else read as Latin-1.
+// Always well-formed UTF-8.
 std::string decodeEncodedWordsToUtf8(std::string_view text);
 
 }  // namespace kodra

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "kodra32.h"
 
@@ -227,5 +229,13 @@ bool utcTicksToLocal(Ticks utc, Ticks& local) noexcept;
 // When what stands at path (a final link itself, not its target) was last modified, in
 // UTC ticks. False when nothing stands there or it cannot be told.
 bool lastModified(const char* path, Ticks& ticks) noexcept;
+
+// ---- Character sets ------------------------------------------------------
+
+// Appends bytes, written in the system's charset `name` (a plain ASCII name, no options),
+// to out as UTF-8; each invalid or incomplete sequence becomes U+FFFD. False, with out
+// unchanged, when the system does not know the charset. Safe on any thread. May throw
+// std::bad_alloc.
+bool convertToUtf8(const char* name, std::string_view bytes, std::string& out);
 
 }  // namespace kodra::platform

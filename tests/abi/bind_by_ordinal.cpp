@@ -144,6 +144,17 @@ int main() {
     expectInt("DecodeMimeTime year", time.wYear, 2002);
     expectInt("DecodeMimeTime hour", time.wHour, 10);
 
+    // @20 KodraOpenContext, @31 KodraGetHeaderField, @21 KodraCloseContext
+    KodraContext* context = KodraOpenContext();
+    expect(context != nullptr, "KodraOpenContext", "null", "a context");
+    if (context) {
+        char subject[64] = {};
+        expectInt("KodraGetHeaderField", KodraGetHeaderField(context, message.c_str(), "subject", subject, sizeof subject),
+                  8);
+        expectText("KodraGetHeaderField value", subject, "Ordinals");
+        KodraCloseContext(context);
+    }
+
     fs::remove_all(folder, ignored);
     std::printf(failures ? "%d failures\n" : "all exports answer at their ordinals\n", failures);
     return failures ? 1 : 0;

@@ -19,8 +19,7 @@ class HeadersTest(CliTestCase):
             b"\r\nBody\r\n"))
         result = run("headers", "msg.eml", cwd=self.dir)
         self.assertExit(result, 0, "headers")
-        # The library hands decoded words over in their own charset, here Latin-1.
-        lines = result.stdout.decode("latin-1").splitlines()
+        lines = result.stdout.decode("utf-8").splitlines()
         want = [
             "Received:     Tue, 5 Mar 2024 18:30:02 +0100",
             "From:         Ada Löf <ada@example.org>",
@@ -37,6 +36,34 @@ class HeadersTest(CliTestCase):
         self.assertEqual(len(subject), 1)
         self.assertIn("Tide report", subject[0])
         self.assertIn("for March", subject[0])
+
+    def test_values_are_utf8_whatever_their_charset(self):
+        cases = [
+            {"name": "KOI8-R", "subject": b"=?koi8-r?B?8NLJ18XU?=", "want": "Привет"},
+            {"name": "ISO-2022-JP", "subject": b"=?ISO-2022-JP?B?GyRCRnxLXDhsGyhC?=", "want": "日本語"},
+            {"name": "Latin-1", "subject": b"=?iso-8859-1?q?Caf=E9?=", "want": "Café"},
+            {"name": "character cut between folded words",
+             "subject": b"=?utf-8?B?4oI=?=\r\n =?utf-8?B?rA==?= 5", "want": "€ 5"},
+            {"name": "unknown charset", "subject": b"=?x-unknown?q?caf=E9?=", "want": "caf\ufffd"},
+            {"name": "raw Latin-1 text", "subject": b"caf\xe9", "want": "café"},
+        ]
+        for case in cases:
+            with self.subTest(case["name"]):
+                self.write("msg.eml", b"From: a@example.org\r\nSubject: " + case["subject"] + b"\r\n\r\nBody\r\n")
+                result = run("headers", "msg.eml", cwd=self.dir)
+                self.assertExit(result, 0, case["name"])
+                lines = result.stdout.decode("utf-8").splitlines()  # fails on anything but UTF-8
+                want = "Subject:      " + case["want"]
+                self.assertIn(want, lines, f"got {lines}, want {want!r}")
+
+    def test_delivery_lines_that_are_not_utf8_are_escaped(self):
+        self.write("msg.eml", b"Received: from caf\xe9.example.org; Tue, 5 Mar 2024 18:30:02 +0100\r\n"
+                              b"From: a@example.org\r\n\r\nBody\r\n")
+        result = run("headers", "msg.eml", cwd=self.dir)
+        self.assertExit(result, 0, "headers")
+        lines = result.stdout.decode("utf-8").splitlines()
+        want = "  Received: from caf\\xe9.example.org; Tue, 5 Mar 2024 18:30:02 +0100"
+        self.assertIn(want, lines, f"got {lines}, want {want!r}")
 
     def test_missing_file(self):
         result = run("headers", "absent.eml", cwd=self.dir)
