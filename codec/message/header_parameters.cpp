@@ -63,8 +63,8 @@ std::string charsetText(std::string_view charset, std::string_view bytes) {
 
 // A plain value as UTF-8. Many mailers put RFC 2047 encoded words in quoted parameter
 // values, against RFC 2047, 5 (3); they are decoded. Words the UTF-8 decoder leaves as
-// they stand (a word cut before its "?=") are read by the tolerant classic decoder, its
-// bytes taken as UTF-8 or Latin-1.
+// they stand (one cut before its "?=", or in a charset it does not convert) are read by
+// the tolerant classic decoder, its bytes taken as UTF-8 or Latin-1.
 std::string plainText(std::string_view raw) {
     std::string text = decodeEncodedWordsToUtf8(raw);
     if (raw.find("=?") == std::string_view::npos || text != utf8OrLatin1(raw)) return text;
