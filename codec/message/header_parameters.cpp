@@ -106,7 +106,7 @@ public:
         }
         value.assign(type.substr(0, kMaxFieldValue));
         if (more() && (text_[at_] == '/' || text_[at_] == '\\')) {
-            value.push_back(text_[at_++]);
+            appendLimited(value, text_.substr(at_++, 1));
             skipBlanksAndComments();
             appendLimited(value, readToken());
             after = at_;

@@ -270,6 +270,7 @@ TEST(HeaderParameters, HostileFieldsStayBounded) {
         {"words separated by blanks", "attachment; filename=" + repeat("w ", 50000)},
         {"percent signs", "attachment; filename*=utf-8''" + std::string(200000, '%')},
         {"long media type", std::string(100000, 't') + "/" + std::string(100000, 's')},
+        {"long 8-bit media type", std::string(300, '\xE9') + "/x"},
     };
     for (const Case& c : cases) {
         const HeaderParameters parsed = parseHeaderParameters(c.field);
