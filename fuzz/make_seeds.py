@@ -101,6 +101,19 @@ def words():
         yield "word%d" % i, bytes([i * 17 % 64]) + text
 
 
+def header_parameters():
+    """The first byte picks the form (even: a field body, odd: a parameter list)."""
+    yield "apple", b"\x00multipart/alternative;\tboundary=Apple-Mail-2--284793216;\ttype=\"text/plain\""
+    yield "comments", b"\x00multipart/mixed (outer (nested) comment) ; (c) boundary (c2) = (c3) \"b(not a comment)\""
+    yield "escapes", b"\x00attachment; filename=\"a \\\"quoted\\\" C:\\Dir\\x.doc\"; size=12"
+    yield "sections", (b"\x00application/x-stuff; title*0*=us-ascii'en'This%20is%20even%20more%20; "
+                       b"title*1*=%2A%2A%2Afun%2A%2A%2A%20; title*2=\"isn't it!\"")
+    yield "extended", b"\x00attachment; filename=\"plain.txt\"; filename*=UTF-8''%E2%82%AC%20rates.txt"
+    yield "words", b"\x00application/octet-stream; name==?iso-8859-1?B?Y2Fm6S50eHQ=?=; x=\"=?utf-8?Q?=C3=A9t=C3=A9?=\""
+    yield "latin1", b"\x00attachment; filename=\"caf\xe9.txt\" charset=iso-8859-1"
+    yield "list", b"\x01\tboundary=Apple-Mail-1--234; type=text/html"
+
+
 def buffers():
     data = payload(300)
     for selector, kind in ((0, UU), (1, B64), (2, XX), (3, QP)):
@@ -145,6 +158,7 @@ write("message_text", all_messages)
 write("message_info", list(headers()) + list(messages())[:6])
 write("mime_time", dates())
 write("encoded_words", words())
+write("header_parameters", header_parameters())
 write("decode_buffer", buffers())
 write("six_bit_lines", six_bit_lines())
 write("line_source", line_inputs())

@@ -1,6 +1,7 @@
 #include "decode/decode_file.h"
 
 #include "frame/context.h"
+#include "frame/file_name_limit.h"
 #include "frame/file_names.h"
 
 #include <cstring>
@@ -8,19 +9,15 @@
 namespace kodra {
 namespace {
 
-constexpr std::size_t kMaxFileName = 255;
-
 // GetEncodedFile's caller hands a buffer of this many bytes, NUL included.
 constexpr std::size_t kEncodedFileBuffer = 1024;
 
 // folderPrefix (ending in a separator) and then name, cut and made safe.
 std::string pathIn(std::string path, const char* name) {
-    const std::size_t length = std::strlen(name);
     // A name longer than the system allows keeps its end, where the extension is.
-    std::size_t keep = length < kMaxFileName ? length : kMaxFileName;
     const std::size_t room = path.size() < platform::kSystemPathLimit ? platform::kSystemPathLimit - path.size() : 0;
-    if (keep > room) keep = room;
-    path += name + (length - keep);
+    const std::string_view whole(name);
+    path += whole.substr(fileNameTailStart(whole, room < kMaxFileNameBytes ? room : kMaxFileNameBytes));
     makeSafeFileName(&path[0]);
     return path;
 }

@@ -1,16 +1,25 @@
 #include "decode/section_scanner.h"
 
 #include "decode/boundary_list.h"
+#include "frame/file_name_limit.h"
 #include "frame/file_names.h"
+#include "frame/utf8_text.h"
 #include "message/encoded_words.h"
+#include "message/header_parameters.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace kodra {
 namespace {
 
 constexpr std::size_t kMaxSubtype = 20;
+// Bytes kept of one unfolded Content-Type or Content-Disposition field: far beyond any
+// real one, and a bound on what a hostile header block makes the scanner hold.
+constexpr std::size_t kMaxUnfoldedField = 256 * 1024;
+constexpr char kUnnamedBeginFile[] = "Unknown.bin";
 
 bool contains(const std::string& text, const char* word) noexcept { return text.find(word) != std::string::npos; }
 
@@ -24,12 +33,22 @@ void makeLowerCopy(const std::string& line, std::string& lowerLine) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
 }
 
-// Reduces name in place; false (name emptied) when nothing is left.
+// Reduces name in place (up to its first NUL) to a bare file name and cuts it to
+// kMaxFileNameBytes; false (name emptied) when nothing is left.
 bool reduceName(std::string& name) {
     name.push_back('\0');
     const bool kept = reduceToContentFileName(&name[0]);
     name.resize(std::strlen(name.c_str()));
+    limitFileName(name);
     return kept;
+}
+
+// As reduceName, for a name from a MIME header: first made UTF-8, bytes that are not
+// read as Latin-1, so that a decoded or 8-bit name never reaches a file system raw.
+bool reduceMimeName(std::string& name) {
+    name.resize(std::strlen(name.c_str()));
+    if (!isUtf8(name)) name = utf8OrLatin1(name);
+    return reduceName(name);
 }
 
 // A transfer encoding (or media type) whose body holds its own "begin" line or BinHex
@@ -41,8 +60,8 @@ bool namesSelfFramedBody(const std::string& lowerLine) noexcept {
     return contains(lowerLine, "content-type:") && contains(lowerLine, "mac-binhex");
 }
 
-// Step of a header block: the boundary parameter.
-void readBoundary(BoundaryList& boundaries, const std::string& line, const std::string& lowerLine) {
+// Step of a header block: the boundary parameter as the line-level reader finds it.
+void readBoundary(std::vector<std::string>& boundaries, const std::string& line, const std::string& lowerLine) {
     const std::size_t word = lowerLine.find("boundary");
     const std::size_t equals = line.find('=');
     if (word == std::string::npos || equals == std::string::npos || equals <= word) return;
@@ -62,18 +81,21 @@ void readBoundary(BoundaryList& boundaries, const std::string& line, const std::
     } else {
         copy = line.substr(std::min(value, line.size()), BoundaryList::kMaxBoundary);
     }
-    boundaries.add(copy.c_str());
+    boundaries.push_back(std::move(copy));
 }
 
 // Decodes the encoded words of text (joining following lines of input into a word cut
 // at the line end); 1 when it held one.
 int decodeWords(LineSource& input, std::string& text) { return decodeEncodedWords(input, text); }
 
-// Step of a header block: the name= or filename= parameter. Returns whether the name
-// goes on in the following lines.
-bool readNameParameter(LineSource& input, std::string& line, const std::string& lowerLine, std::string& name) {
+// Step of a header block: the name= or filename= parameter as the line-level reader finds
+// it; matched is set when the line has one. Returns whether the name goes on in the
+// following lines.
+bool readNameParameter(LineSource& input, std::string& line, const std::string& lowerLine, std::string& name,
+                       bool& matched) {
     const std::size_t found = lowerLine.find("name=");
     if (found == std::string::npos || contains(lowerLine, "</")) return false;
+    matched = true;
     const std::size_t equalsEnd = std::min(found + 5, line.size());
     bool continues = false;
     if (equalsEnd < line.size() && line[equalsEnd] == '"') {
@@ -98,12 +120,89 @@ bool readNameParameter(LineSource& input, std::string& line, const std::string& 
     return continues;
 }
 
+enum class Field { other, contentType, contentDisposition };
+
 struct HeaderBlock {
     int type = kNoSection;
     std::string subtype;
-    bool nameContinues = false;
     bool selfFramedBody = false;
+    // The Content-Type or Content-Disposition field being read, unfolded (RFC 5322,
+    // 2.2.3), and what the parsed fields gave.
+    Field field = Field::other;
+    std::string fieldBody;
+    bool typeParsed = false;
+    std::string mediaType;                  // of the first Content-Type field
+    std::vector<std::string> boundaries;    // of every Content-Type field
+    std::optional<std::string> typeName;    // name*= or name= (UTF-8)
+    std::optional<std::string> fileName;    // filename*= or filename= (UTF-8)
+    // What the line-level readers find, taken only where the fields give nothing.
+    std::string lineName;
+    bool lineNameFound = false;
+    bool nameContinues = false;
+    std::vector<std::string> lineBoundaries;
 };
+
+void appendToField(HeaderBlock& block, std::string_view text) {
+    if (block.field == Field::other || block.fieldBody.size() >= kMaxUnfoldedField) return;
+    block.fieldBody.append(text.substr(0, kMaxUnfoldedField - block.fieldBody.size()));
+}
+
+// A non-empty parameter as UTF-8, or nothing.
+std::optional<std::string> nonEmptyText(const HeaderParameters& parameters, std::string_view name) {
+    std::optional<std::string> text = parameters.text(name);
+    if (text && text->empty()) text.reset();
+    return text;
+}
+
+// Parses the field read so far, if it is one the block wants, and starts over.
+void finishField(HeaderBlock& block) {
+    if (block.field == Field::contentType) {
+        const HeaderParameters parameters = parseHeaderParameters(block.fieldBody);
+        if (!block.typeParsed) {
+            block.typeParsed = true;
+            block.mediaType = parameters.value();
+        }
+        if (const std::string* boundary = parameters.plain("boundary")) block.boundaries.push_back(*boundary);
+        else if (std::optional<std::string> text = parameters.text("boundary")) block.boundaries.push_back(*text);
+        if (!block.typeName) block.typeName = nonEmptyText(parameters, "name");
+    } else if (block.field == Field::contentDisposition) {
+        if (!block.fileName) block.fileName = nonEmptyText(parseHeaderParameters(block.fieldBody), "filename");
+    }
+    block.field = Field::other;
+    block.fieldBody.clear();
+}
+
+// Takes a line of the header block into the fields: a folded line continues the field
+// being read, any other line ends it and may begin a new one.
+void collectField(HeaderBlock& block, std::string_view line) {
+    if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+        appendToField(block, line);
+        return;
+    }
+    finishField(block);
+    std::string_view fieldName;
+    std::string_view body;
+    if (!splitHeaderField(line, fieldName, body)) return;
+    if (equalsLowerCase(fieldName, "content-type")) block.field = Field::contentType;
+    else if (equalsLowerCase(fieldName, "content-disposition")) block.field = Field::contentDisposition;
+    appendToField(block, body);
+}
+
+// Runs a line-level reader that may join following lines of input to complete an encoded
+// word cut at the line end; the lines it joined reach the field being read as well.
+template <typename Reader>
+auto joiningLines(LineSource& input, HeaderBlock& block, Reader read) {
+    const std::uint64_t before = input.position();
+    const SourceMark mark = input.mark();
+    auto result = read();
+    const std::uint64_t after = input.position();
+    if (after != before && input.returnTo(mark)) {
+        std::string joined;
+        while (input.position() < after && readLine(input, joined)) appendToField(block, joined);
+    }
+    input.dropMark();
+    return result;
+}
 
 void readTransferEncoding(const std::string& lowerLine, bool contentTypeLine, HeaderBlock& block,
                           ScanState& state) noexcept {
@@ -143,39 +242,84 @@ void readSubtype(const std::string& lowerLine, HeaderBlock& block) {
     if (block.subtype == "msword") block.subtype = "doc";
 }
 
-// Reads a MIME part header from the current line to the blank line that ends it.
+// The subtype of a media type ("pdf" of "application/pdf"), or empty.
+std::string subtypeOf(const std::string& mediaType) {
+    std::size_t mark = mediaType.find('/');
+    if (mark == std::string::npos) mark = mediaType.find('\\');
+    if (mark == std::string::npos) return std::string();
+    std::string subtype = mediaType.substr(mark + 1, kMaxSubtype);
+    if (subtype == "msword") subtype = "doc";
+    return subtype;
+}
+
+// The part's name from its parsed fields (RFC 2183, 2.3: the disposition's filename before
+// the type's name), reduced; false when they give none.
+bool chooseFieldName(const HeaderBlock& block, std::string& name) {
+    for (const std::optional<std::string>* candidate : {&block.fileName, &block.typeName}) {
+        if (!*candidate) continue;
+        std::string reduced = **candidate;
+        if (!reduceMimeName(reduced)) continue;
+        name = std::move(reduced);
+        return true;
+    }
+    return false;
+}
+
+// Reads a MIME part header from the current line to the blank line that ends it. The
+// Content-Type and Content-Disposition fields are read whole with their parameters; the
+// line-level readers of older releases stand in where those give no name or boundary.
 int scanHeaderBlock(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
                     std::string& name, ScanState& state) {
     HeaderBlock block;
+    block.lineName = name;
     for (;;) {
+        collectField(block, line);
         if (block.nameContinues) {
             std::string rest = line.substr(line.find_first_not_of('\t') == std::string::npos
                                                ? line.size()
                                                : line.find_first_not_of('\t'));
-            if (decodeWords(input, rest)) {
+            if (joiningLines(input, block, [&] { return decodeWords(input, rest); })) {
                 const std::size_t quote = rest.find('"');
                 if (quote != std::string::npos) {
-                    name.append(rest, 0, quote);
-                    name.resize(std::strlen(name.c_str()));
-                    reduceName(name);
+                    block.lineName.append(rest, 0, quote);
+                    block.lineName.resize(std::strlen(block.lineName.c_str()));
+                    reduceName(block.lineName);
                     block.nameContinues = false;
                 }
             }
         }
-        readBoundary(boundaries, line, lowerLine);
+        readBoundary(block.lineBoundaries, line, lowerLine);
         const bool contentTypeLine = contains(lowerLine, "content-type:");
-        if (readNameParameter(input, line, lowerLine, name)) block.nameContinues = true;
+        bool found = false;
+        if (joiningLines(input, block, [&] { return readNameParameter(input, line, lowerLine, block.lineName, found); }))
+            block.nameContinues = true;
+        block.lineNameFound = block.lineNameFound || found;
         readTransferEncoding(lowerLine, contentTypeLine, block, state);
-        if (contentTypeLine && name.empty()) readSubtype(lowerLine, block);
+        if (contentTypeLine && block.lineName.empty()) readSubtype(lowerLine, block);
         if (!readLine(input, line)) break;
         makeLowerCopy(line, lowerLine);
         if (lowerLine.empty()) break;
     }
+    finishField(block);
+
+    for (const std::string& boundary : block.boundaries.empty() ? block.lineBoundaries : block.boundaries)
+        boundaries.add(boundary.c_str());
+    if (block.typeParsed) {
+        std::string subtype = subtypeOf(block.mediaType);
+        if (!subtype.empty()) block.subtype = std::move(subtype);
+    }
+    const bool fieldNamed = chooseFieldName(block, name);
+    if (!fieldNamed) {
+        name = block.lineName;
+        if (block.lineNameFound) reduceMimeName(name);
+    }
+    state.partName = fieldNamed || block.lineNameFound ? name : std::string();
+
     if (block.selfFramedBody) name.clear();  // the body's own "begin" line or banner names it
     if (name.empty()) {
         if (block.type == kBase64Section && !block.subtype.empty()) {
             name = "Unknown." + block.subtype;
-            reduceName(name);
+            reduceMimeName(name);
         } else {
             block.type = kNoSection;
             state.table = nullptr;
@@ -195,20 +339,51 @@ bool hasLineLengthOf(const std::string& line, const DecodeTable& table) noexcept
     return line.size() == 1 + 4 * ((static_cast<std::size_t>(bytes) + 2) / 3);
 }
 
-// A "begin" line: mode digits, blanks, then the name. Returns whether it opens a section.
+// Whether line could be the first data line of a UU-family section read with table: a
+// length character for at least one byte, and nothing outside the alphabet.
+bool couldBeDataLine(const std::string& line, const DecodeTable& table) noexcept {
+    if (line.empty()) return false;
+    const std::uint8_t bytes = lookupSymbol(table, line[0]);
+    if (bytes == 0 || bytes == kNotInAlphabet) return false;
+    for (const char c : line)
+        if (lookupSymbol(table, c) == kNotInAlphabet) return false;
+    return true;
+}
+
+// A "begin" line: mode digits, blanks, then the name. A line of mode digits alone opens a
+// section when a data line follows: it takes the MIME name of the part it stands in, else
+// kUnnamedBeginFile. Returns whether it opens a section.
 int scanBeginLine(LineSource& input, std::string& line, std::string& name, ScanState& state) {
     std::size_t cursor = std::min<std::size_t>(5, line.size());
     while (cursor < line.size() && line[cursor] == ' ') ++cursor;
     if (cursor >= line.size() || line[cursor] < '0' || line[cursor] > '9') return kNoSection;
-    cursor = line.find(' ', cursor);
-    if (cursor == std::string::npos) return kNoSection;
-    while (cursor < line.size() && line[cursor] == ' ') ++cursor;
-    if (cursor >= line.size()) return kNoSection;
-    std::string reduced = line.substr(cursor);
-    if (!reduceName(reduced)) return kNoSection;  // a name of folders only
-    name = std::move(reduced);
+    std::string found;
+    const std::size_t modeEnd = line.find_first_not_of("0123456789", cursor);
+    if (modeEnd != std::string::npos && line.find_first_not_of(' ', modeEnd) != std::string::npos) {
+        cursor = line.find(' ', cursor);
+        if (cursor == std::string::npos) return kNoSection;
+        while (cursor < line.size() && line[cursor] == ' ') ++cursor;
+        if (cursor >= line.size()) return kNoSection;
+        found = line.substr(cursor);
+        if (!reduceName(found)) return kNoSection;  // a name of folders only
+    }
+    const std::string beginLine = found.empty() ? line : std::string();
+    const bool dataFollows = readLine(input, line);
+    if (found.empty()) {
+        const bool data = dataFollows && (couldBeDataLine(line, uuTable) || couldBeDataLine(line, xxTable) ||
+                                          (state.table == &state.privateTable && couldBeDataLine(line, state.privateTable)));
+        if (!data) {
+            if (dataFollows) input.unread();
+            line = beginLine;
+            return kNoSection;
+        }
+        found = state.partName.empty() ? std::string(kUnnamedBeginFile) : state.partName;
+        state.partName.clear();  // a second such section in the part is "Unknown.bin"
+        reduceName(found);
+    }
+    name = std::move(found);
     if (state.table != &state.privateTable) state.table = &uuTable;
-    if (readLine(input, line) && state.table == &uuTable) {
+    if (dataFollows && state.table == &uuTable) {
         const auto first = static_cast<unsigned char>(line.empty() ? '\0' : line[0]);
         // A length character past "M" (45 bytes) is XXencode's, unless the line is exactly as
         // long as UUencode's reading of it says: UU lines may carry up to 63 bytes.
@@ -302,6 +477,8 @@ bool readLine(LineSource& input, std::string& line) {
 int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
                     std::string& name, ScanState& state) {
     int type = kNoSection;
+    // A part ends at a boundary line: its MIME name no longer names a "begin" line.
+    if (!state.partName.empty() && boundaries.matches(line)) state.partName.clear();
     if (contains(lowerLine, "content-") && contains(lowerLine, ":"))
         type = scanHeaderBlock(boundaries, input, lowerLine, line, name, state);
     if (!name.empty() && type == kNoSection) {

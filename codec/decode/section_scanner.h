@@ -21,6 +21,7 @@ struct ScanState {
     int quotedPrintable = 0;             // a text section is quoted-printable
     DecodeTable privateTable = detail::emptyTable();  // the alphabet of the last "table" header
     BinHexReader binHex;                              // between a BinHex header and its forks
+    std::string partName;  // the MIME name of the part being read, for a "begin" line without one
 };
 
 // The encoding of the section a scanner result and state describe.

@@ -6,6 +6,7 @@
 #include "frame/lower_case_text.h"
 #include "frame/line_source.h"
 #include "frame/stdio_file.h"
+#include "message/header_parameters.h"
 #include "message/intermediate_file.h"
 #include "message/line_text.h"
 #include "message/message_boundaries.h"
@@ -62,6 +63,20 @@ std::string boundaryValue(const char* value) {
         return std::string(value, length < kMaxBoundary ? length : kMaxBoundary);
     }
     return std::string(value, std::min(std::strlen(value), kMaxBoundary));
+}
+
+// The boundary parameter of a header line: the line read as a field ("Content-Type: ...")
+// or, folded or not, as a list of parameters (RFC 2045, 5.1). False when it has none.
+bool boundaryParameter(std::string_view line, std::string& boundary) {
+    line = line.substr(0, line.find('\0'));
+    std::string_view name;
+    std::string_view body;
+    const HeaderParameters parameters =
+        splitHeaderField(line, name, body) ? parseHeaderParameters(body) : parseParameterList(line);
+    const std::string* value = parameters.plain("boundary");
+    if (!value || value->empty()) return false;
+    boundary.assign(*value, 0, std::min(value->size(), kMaxBoundary));
+    return true;
 }
 
 // Copies the rest of source into the file at target, opened as an output that is none of
@@ -152,6 +167,11 @@ public:
             }
             const char* boundaryWord = std::strstr(lower, "boundary");
             const char* equals = std::strchr(lower, '=');
+            if (contentSeen_ && boundaryWord && boundaryParameter(std::string_view(line, length), boundary_)) {
+                boundaries_.add(boundary_);
+                contentSeen_ = false;
+                continue;
+            }
             if (contentSeen_ && boundaryWord && equals && equals > boundaryWord) {
                 const char* value = line + (equals - lower) + 1;
                 while (*value == ' ' || *value == '\t') ++value;
@@ -209,6 +229,10 @@ private:
             ++counter;
             lowerCopy(buffer, lowerBuffer);
             const char* lower = lowerBuffer.c_str();
+            if (std::strstr(lower, "boundary") && boundaryParameter(buffer, boundary_)) {
+                boundaries_.add(boundary_);
+                continue;
+            }
             if (const char* parameter = std::strstr(lower, "boundary=")) {
                 boundaries_.add(boundaryValue(line + (parameter - lower) + 9));
                 continue;
@@ -233,7 +257,8 @@ private:
     IntermediateFile& out_;
     const std::string marker_;
     MessageBoundaries boundaries_;
-    std::string skipped_;  // a line of a nested part's headers
+    std::string skipped_;   // a line of a nested part's headers
+    std::string boundary_;  // the boundary parameter of a header line
     long lineOffset_ = 0;  // where the line written last starts in the intermediate file
     int lineCount_ = 0;
     int partCount_ = 0;

@@ -36,12 +36,13 @@ struct PeerCase {
 };
 
 Files pythonEmail(const std::string& src, const std::string& message, const char* lineEnd) {
+    // The third name comes as an ISO-8859-1 encoded word and is written in UTF-8.
     const Files payloads{{"a.bin", binaryPayload(5000, 11)},
                          {"b.dat", binaryPayload(3, 12)},
-                         {"caf\xE9 file.bin", binaryPayload(1234, 13)}};
+                         {"caf\xC3\xA9 file.bin", binaryPayload(1234, 13)}};
     writeFile(src + "/a.bin", payloads.at("a.bin"));
     writeFile(src + "/b.dat", payloads.at("b.dat"));
-    writeFile(src + "/c.bin", payloads.at("caf\xE9 file.bin"));
+    writeFile(src + "/c.bin", payloads.at("caf\xC3\xA9 file.bin"));
     const std::string script = R"(
 import sys
 from email.mime.multipart import MIMEMultipart

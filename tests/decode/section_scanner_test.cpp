@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"BeginWithLongUuLine", "begin 644 u.bin\r\n_" + std::string(84, 'A') + "\r\n", 1, &uuTable, "u.bin"},
         ScanCase{"BeginWithShortenedLongLine", "begin 644 u.bin\r\n_" + std::string(80, 'A') + "\r\n", 1, &xxTable,
                  "u.bin"},
-        ScanCase{"BeginWithoutName", "begin 644\r\nM86)C\r\n", 0, nullptr, ""},
+        ScanCase{"BeginWithoutName", "begin 644\r\nM86)C\r\n", 1, &uuTable, "Unknown.bin"},
+        ScanCase{"BeginWithoutNameBeforeText", "begin 644\r\nsome text\r\n", 0, nullptr, ""},
         ScanCase{"TableThenBegin", "table\r\n" + kTableLines + "begin 644 t.bin\r\n", 1, &kPrivate, "t.bin"},
         ScanCase{"ShortTableLine", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQRS\r\n", 1, &kPrivate, ""},
         ScanCase{"TableLineWithHighCode", "table\r\n+-0123456789ABCDEFGHIJKLMNOPQR\xE9\r\n", 1, &kPrivate, ""},
@@ -97,6 +98,36 @@ TEST(Scanner, QuotedBoundaryIsListed) {
     scanFirstLine("Content-Type: multipart/mixed; boundary=\"=_abc_=\"; charset=x\r\n\r\n", name, state, boundaries);
     EXPECT_TRUE(boundaries.matches("--=_abc_=--"));
     EXPECT_FALSE(boundaries.matches("plain text"));
+}
+
+// The boundary parameter read from the whole unfolded Content-Type field; the line-level
+// reader stands in only when the field gives none.
+TEST(Scanner, BoundaryOfTheUnfoldedField) {
+    struct Case {
+        const char* name;
+        std::string header;
+        std::string listed;     // a delimiter line that must match
+        std::string notListed;  // one that must not
+    };
+    const Case cases[] = {
+        {"Apple Mail", "Content-Type: multipart/related;\r\n\tboundary=Apple-Mail-7--99;\r\n\ttype=\"text/html\"\r\n\r\n",
+         "--Apple-Mail-7--99", "--Apple-Mail-7"},
+        {"equals before it", "Content-Type: multipart/mixed; a=\"b=c\"; boundary=\"q1\"\r\n\r\n", "--q1", "--c\""},
+        {"unquoted then blank", "Content-Type: multipart/mixed; boundary=u1 type=x\r\n\r\n", "--u1--", "--type"},
+        {"value on the folded line", "Content-Type: multipart/mixed; boundary=\r\n \"folded\"\r\n\r\n", "--folded",
+         "--x"},
+        {"comment around it", "Content-Type: multipart/mixed (c); boundary=(c)\"c1\"(c)\r\n\r\n", "--c1", "--(c)"},
+        {"line reader when the field has none", "Content-Type: multipart/mixed\r\nX-Boundary: boundary=\"old\"\r\n\r\n",
+         "--old", "--x"},
+    };
+    for (const Case& c : cases) {
+        std::string name;
+        BoundaryList boundaries;
+        ScanState state;
+        scanFirstLine(c.header, name, state, boundaries);
+        EXPECT_TRUE(boundaries.matches(c.listed)) << c.name << ": got no match for " << c.listed << ", want one";
+        EXPECT_FALSE(boundaries.matches(c.notListed)) << c.name << ": got a match for " << c.notListed << ", want none";
+    }
 }
 
 // A line is a boundary line when it begins with "--" and a listed boundary, or has a
