@@ -13,6 +13,8 @@
 #include <algorithm>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -31,10 +33,13 @@ ContextHandle openContext() {
     return context;
 }
 
-// Every file directly in folder, name to bytes.
+// Every file directly in folder, name (UTF-8) to bytes, read through the Unicode name.
 std::map<std::string, std::string> filesIn(const TempFolder& folder) {
     std::map<std::string, std::string> files;
-    for (const std::string& name : folder.names()) files[name] = readFile(folder.file(name));
+    for (const std::string& name : folder.names()) {
+        std::ifstream in(std::filesystem::u8path(folder.file(name)), std::ios::binary);
+        files[name] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
     return files;
 }
 
