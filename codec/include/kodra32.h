@@ -5,6 +5,15 @@
  * 32-bit integers and returns a 32-bit integer; none of them throws. The classic exports
  * share the library's default context without locks: callers serialise those calls. The
  * Kodra* context exports at the end are reentrant.
+ *
+ * Paths and file names. The classic exports take and give them as the system's narrow
+ * file functions do: UTF-8 on POSIX, the ANSI code page on Windows, where the library
+ * converts them at entry, reaches every file through the wide-character functions (so a
+ * name found in a message, Cyrillic or Chinese, is written as it is) and gives names back
+ * in the ANSI code page, a character it cannot spell becoming "_". The Kodra* exports take
+ * UTF-8 paths on every system. The KodraUserInterface callbacks get and give text and
+ * paths in the ANSI code page on Windows, UTF-8 elsewhere. Header values are returned as
+ * read, on every system.
  */
 #ifndef KODRA32_H
 #define KODRA32_H
@@ -92,7 +101,8 @@ typedef struct KodraUserInterface {
     void *(KODRA_CALL *activeWindow)(void *context);
     /* Lets the user pick a file to save to: path (size bytes) holds the proposal on entry and
      * the choice on return. Returns 1 when a name was chosen, 0 when cancelled. The chooser
-     * asks before an existing file is chosen. */
+     * asks before an existing file is chosen. On Windows text, caption and path are in the
+     * ANSI code page. */
     int(KODRA_CALL *chooseSaveFile)(void *context, void *owner, char *path, int size);
     /* Progress of a long file job: bytes done of bytes in all. */
     void(KODRA_CALL *progress)(void *context, long long done, long long total);
@@ -262,7 +272,8 @@ KODRA_API int KODRA_CALL DecodeMimeTime(const char *text, KodraSystemTime *recor
 
 /*
  * Reentrant decoding. A context holds everything one decode needs: its user interface,
- * its options and the name list of mode 1. Different contexts may be used on different
+ * its options and the name list of mode 1. Paths, folders and the names of mode 1 are
+ * UTF-8 on every system (on Windows too: any Unicode name can be written). Different contexts may be used on different
  * threads at once; one context is used by one thread at a time. The classic exports above
  * use the library's default context (the one SetUserInterface and SetEncodingApplication
  * change).

@@ -1,6 +1,8 @@
-// GetMessageInfo, FreeMessageInfo and GetMessageHeaderField: thin entries into the header reader.
+// GetMessageInfo, FreeMessageInfo and GetMessageHeaderField: thin entries into the header
+// reader. The path is in the ANSI code page on Windows; the values are returned as read.
 #include "kodra32.h"
 #include "message/message_info.h"
+#include "platform/classic_text.h"
 
 #include <cstring>
 #include <new>
@@ -50,7 +52,9 @@ int fillRecord(const char* path, MessageInfoRecord* record, const kodra::FieldLi
 }  // namespace
 
 extern "C" KODRA_API int KODRA_CALL GetMessageInfo(const char* path, MessageInfoRecord* record) {
-    return record ? fillRecord(path, record, kodra::FieldLimits::all(kMaxInfoField)) : 0;
+    // A path that cannot be converted is refused as a null one is.
+    const kodra::platform::Utf8Argument utf8Path(path);
+    return record ? fillRecord(utf8Path.get(), record, kodra::FieldLimits::all(kMaxInfoField)) : 0;
 }
 
 extern "C" KODRA_API void KODRA_CALL FreeMessageInfo(MessageInfoRecord* record) {
@@ -65,7 +69,8 @@ extern "C" KODRA_API int KODRA_CALL GetMessageHeaderField(const char* path, char
     kodra::FieldLimits limits;
     if (selector < kodra::kMessageFieldCount) limits.characters[selector] = size - 1;
     MessageInfoRecord record;
-    if (!fillRecord(path, &record, limits)) return 0;
+    const kodra::platform::Utf8Argument utf8Path(path);
+    if (!fillRecord(utf8Path.get(), &record, limits)) return 0;
     buffer[0] = '\0';
     const char* value = selector < kodra::kMessageFieldCount ? fieldsOf(&record)[selector] : nullptr;
     if (value) std::strncpy(buffer, value, size);  // pads a shorter value with NULs

@@ -18,9 +18,11 @@ namespace kodra::platform {
 // Longest path the library builds, terminator included.
 inline constexpr std::size_t kMaxPath = 260;
 
-// Longest path the system's file functions accept, terminator excluded.
+// Longest path the system's file functions accept, terminator excluded. Paths are UTF-8
+// inside the library on every system; on Windows this counts their bytes, never fewer
+// than the UTF-16 units MAX_PATH counts.
 #ifdef _WIN32
-inline constexpr std::size_t kSystemPathLimit = 259;  // MAX_PATH of the narrow-string functions
+inline constexpr std::size_t kSystemPathLimit = 259;  // MAX_PATH of the file functions
 #else
 inline constexpr std::size_t kSystemPathLimit = 4095;  // PATH_MAX
 #endif
@@ -29,13 +31,35 @@ inline constexpr std::size_t kSystemPathLimit = 4095;  // PATH_MAX
 const char* lastPathSeparator(const char* path) noexcept;
 char* lastPathSeparator(char* path) noexcept;
 
+// ---- Text of the classic exports ------------------------------------------
+// Every path and name inside the library is UTF-8. The classic exports and the host's
+// user-interface callbacks take and give the system's ANSI code page on Windows (the one
+// its narrow file functions use); on POSIX they take UTF-8 too.
+
+// True when the classic exports' text is UTF-8 already, so that converting it changes nothing.
+#ifdef _WIN32
+inline constexpr bool kClassicTextIsUtf8 = false;
+#else
+inline constexpr bool kClassicTextIsUtf8 = true;
+#endif
+
+// ansi (ANSI code page text) as UTF-8 in utf8. False when it is no valid text of that code
+// page or memory is short. The identity on POSIX.
+bool ansiToUtf8(std::string_view ansi, std::string& utf8) noexcept;
+
+// utf8 in the ANSI code page, in ansi: a character the code page cannot spell, and a byte
+// that begins no UTF-8 sequence, becomes "_" (never "?", which no file name may hold; no
+// look-alike is substituted). False only when memory is short. The identity on POSIX.
+bool utf8ToAnsi(std::string_view utf8, std::string& ansi) noexcept;
+
 // ---- User interaction ----------------------------------------------------
 
 enum class Buttons : int { ok = 0, yesNoCancel = 3, yesNo = 4 };
 enum class Answer : int { ok = 1, cancel = 2, yes = 6, no = 7 };
 
 // A host's dialogs (copied), falling back to this system's defaults for every member the
-// host left empty. Each context holds one; it is a plain value, safe to use from the
+// host left empty. Texts and paths are UTF-8 here; the host's callbacks get and give them
+// in the ANSI code page on Windows. Each context holds one; it is a plain value, safe to use from the
 // thread that owns its context.
 class UserInterface {
 public:
@@ -64,7 +88,9 @@ Answer defaultMessageBox(const char* text, const char* caption, Buttons buttons)
 bool defaultChooseSaveFile(char* path, std::size_t size) noexcept;
 
 // ---- Files ---------------------------------------------------------------
-// Every file the library or the command touches is reached through these services.
+// Every file the library or the command touches is reached through these services. Paths
+// are UTF-8 (on Windows they reach the wide-character functions; one that is not UTF-8
+// names nothing there and every service fails on it).
 // Inputs are regular files only, opened without blocking on FIFOs or devices; outputs
 // are created or opened without following a link, only as regular files, compared with
 // the inputs of the same job, and never emptied before every check passed.
@@ -195,7 +221,8 @@ bool removeEmptyFolder(const char* path) noexcept;
 bool currentFolder(char* path, std::size_t size) noexcept;
 
 // Calls visit(context, name) with the name of every entry of the folder at path ("." and
-// ".." left out), in no set order. False when the folder cannot be read.
+// ".." left out), in no set order. False when the folder cannot be read, or when an entry
+// was left out because its name has no UTF-8 form (Windows: an unpaired surrogate).
 bool listFolder(const char* path, void (*visit)(void* context, const char* name), void* context) noexcept;
 
 // ---- Time ----------------------------------------------------------------

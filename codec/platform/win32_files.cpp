@@ -1,5 +1,6 @@
-// File services on Windows.
+// File services on Windows, through the wide-character functions.
 #include "platform.h"
+#include "platform/win32_wide_text.h"
 
 #include <windows.h>
 
@@ -7,13 +8,17 @@ namespace kodra::platform {
 
 bool pathExists(const char* path) noexcept {
     // The literal name: no wildcard search, and a link itself counts, not its target.
-    return path && *path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (!path || !*path) return false;
+    const WidePath wide(path);
+    return wide && GetFileAttributesW(wide.get()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool inspectPath(const char* path, PathInfo& info) noexcept {
     info = PathInfo{};
     if (!path || !*path) return false;
-    const HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+    const WidePath wide(path);
+    if (!wide) return false;  // no UTF-8: what it would name cannot be told
+    const HANDLE file = CreateFileW(wide.get(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                     nullptr);
@@ -42,12 +47,17 @@ bool inspectPath(const char* path, PathInfo& info) noexcept {
 }
 
 bool makeWritable(const char* path) noexcept {
-    const DWORD attributes = GetFileAttributesA(path);
+    const WidePath wide(path);
+    if (!wide) return false;
+    const DWORD attributes = GetFileAttributesW(wide.get());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
-    return SetFileAttributesA(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
+    return SetFileAttributesW(wide.get(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
 }
 
-bool deleteFile(const char* path) noexcept { return DeleteFileA(path) != 0; }
+bool deleteFile(const char* path) noexcept {
+    const WidePath wide(path);
+    return wide && DeleteFileW(wide.get()) != 0;
+}
 
 }  // namespace kodra::platform

@@ -1,5 +1,6 @@
 // Modification times on Windows.
 #include "platform.h"
+#include "platform/win32_wide_text.h"
 
 #include <windows.h>
 
@@ -7,7 +8,9 @@ namespace kodra::platform {
 
 bool lastModified(const char* path, Ticks& ticks) noexcept {
     if (!path || !*path) return false;
-    const HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+    const WidePath wide(path);
+    if (!wide) return false;
+    const HANDLE file = CreateFileW(wide.get(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                     nullptr);

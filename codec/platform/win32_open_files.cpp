@@ -3,6 +3,7 @@
 // is opened, and nothing is truncated before the opened object is known to be a regular
 // file other than the input.
 #include "platform.h"
+#include "platform/win32_wide_text.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -55,8 +56,8 @@ bool isRegularFile(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) noexcept {
 
 // An existing read-only regular file loses its read-only attribute, changed on the opened
 // file itself, never through a reparse point.
-bool grantWrite(const char* path) noexcept {
-    const Handle file(CreateFileA(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+bool grantWrite(const wchar_t* path) noexcept {
+    const Handle file(CreateFileW(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
                                   nullptr, OPEN_EXISTING, kNoFollow, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.valid() || !isRegularFile(file.get(), info)) return false;
@@ -91,7 +92,9 @@ bool identifyOpenFile(std::FILE* file, FileIdentity& identity) noexcept {
 
 std::FILE* openInputFile(const char* path, FileIdentity* identity) noexcept {
     if (!path || !*path) return nullptr;
-    Handle file(CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+    const WidePath wide(path);
+    if (!wide) return nullptr;
+    Handle file(CreateFileW(wide.get(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                             nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK ||
@@ -120,7 +123,10 @@ bool resizeOpenFile(std::FILE* file, std::uint64_t size) noexcept {
 
 bool isReplaceableOutput(const char* path, ProtectedFiles inputs) noexcept {
     if (!path || !*path) return false;
-    const Handle file(CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, kNoFollow, nullptr));
+    const WidePath wide(path);
+    if (!wide) return false;
+    const Handle file(CreateFileW(wide.get(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, kNoFollow,
+                                  nullptr));
     if (!file.valid()) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -132,10 +138,12 @@ bool isReplaceableOutput(const char* path, ProtectedFiles inputs) noexcept {
 OutputFile openOutput(const char* path, OutputMode mode, ProtectedFiles inputs) noexcept {
     OutputFile output;
     if (!path || !*path) return output;
+    const WidePath wide(path);
+    if (!wide) return output;
     const DWORD access = mode == OutputMode::append ? FILE_APPEND_DATA | SYNCHRONIZE : GENERIC_WRITE;
     // A file this call creates may have to be removed again through its handle.
-    const auto open = [path, access](DWORD disposition) {
-        return CreateFileA(path, disposition == CREATE_NEW ? access | DELETE : access, kShareAll, nullptr,
+    const auto open = [&wide, access](DWORD disposition) {
+        return CreateFileW(wide.get(), disposition == CREATE_NEW ? access | DELETE : access, kShareAll, nullptr,
                            disposition, kNoFollow, nullptr);
     };
     // Whether this call creates the file: an exclusive attempt first tells it for certain.
@@ -144,7 +152,7 @@ OutputFile openOutput(const char* path, OutputMode mode, ProtectedFiles inputs) 
     if (!file.valid() && GetLastError() == ERROR_FILE_EXISTS && mode != OutputMode::createNew) {
         created = false;
         file.reset(open(OPEN_EXISTING));
-        if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED && grantWrite(path))
+        if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED && grantWrite(wide.get()))
             file.reset(open(OPEN_EXISTING));
     }
     if (!file.valid()) return output;
@@ -162,7 +170,7 @@ OutputFile openOutput(const char* path, OutputMode mode, ProtectedFiles inputs) 
     std::FILE* stream = mode == OutputMode::append ? streamOf(file, _O_WRONLY | _O_APPEND, "ab")
                                                    : streamOf(file, _O_WRONLY, "wb");
     if (!stream) {
-        if (created) DeleteFileA(path);
+        if (created) DeleteFileW(wide.get());
         return output;
     }
     output.file = stream;
@@ -177,19 +185,23 @@ std::FILE* openOutputFile(const char* path, const FileIdentity* keep) noexcept {
 
 std::FILE* createNewFile(const char* path) noexcept {
     if (!path || !*path) return nullptr;
+    const WidePath wide(path);
+    if (!wide) return nullptr;
     // CREATE_NEW refuses anything standing at path, a reparse point included.
-    Handle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+    Handle file(CreateFileW(wide.get(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                             kNoFollow, nullptr));
     if (!file.valid()) return nullptr;
     std::FILE* stream = streamOf(file, _O_RDWR, "w+b");
-    if (!stream) DeleteFileA(path);
+    if (!stream) DeleteFileW(wide.get());
     return stream;
 }
 
 bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept {
     if (!path || !*path) return false;
+    const WidePath wide(path);
+    if (!wide) return false;
     // Deleted through a handle on the very file, so that nothing swapped in is removed.
-    const Handle file(CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+    const Handle file(CreateFileW(wide.get(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                   kNoFollow, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.valid() || !isRegularFile(file.get(), info) || identityOf(info) != identity) return false;
