@@ -27,6 +27,16 @@ inline constexpr std::size_t kSystemPathLimit = 4095;  // PATH_MAX
 const char* lastPathSeparator(const char* path) noexcept;
 char* lastPathSeparator(char* path) noexcept;
 
+// ---- Text files ------------------------------------------------------------
+
+// Whether the text sections a decode writes end their lines in CR LF, as this system's
+// text files do, rather than keep the message's own line ends.
+#ifdef _WIN32
+inline constexpr bool kTextInCrLf = true;
+#else
+inline constexpr bool kTextInCrLf = false;
+#endif
+
 // ---- User interaction ----------------------------------------------------
 
 enum class Buttons : int { ok = 0, yesNoCancel = 3, yesNo = 4 };

@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"LfOnlyTextPart",
                    "Content-Type: multipart/mixed; boundary=\"lf-only-boundary\"\n\n--lf-only-boundary\nContent-Type: text/plain; "
                    "name=\"t.txt\"\n\nLine one\nLine two\n\n--lf-only-boundary--\n", 5,
-                   {{"t.txt", "Line one\r\nLine two\r\n"}}},
+                   {{"t.txt", lfTextAsWritten("Line one\nLine two\n")}}},
         // The transfer encodings the file encoder writes for UU, XX and BinHex parts.
         ResultCase{"UuencodedPart",
                    mimeMessage(kB, "--" + kB + "\r\nContent-Type: application/octet-stream; name=\"u.bin\"\r\n"
