@@ -75,6 +75,7 @@ struct SourceMark {
 // the bytes from the oldest of the live mark and the last line handed out up to the end of
 // the line being found; it doubles when that does not fit, so it stays below twice that
 // span plus two reads. A cap bounds the line part of that span to the cap plus two bytes.
+// Detecting CR line ends reads the first 64 KiB and one byte more before the first line.
 // The stream is not owned, and its position after the source is wherever reading ahead
 // left it.
 class LineSource {
@@ -102,8 +103,8 @@ public:
 
     // Copies the next input bytes, stopping after an LF (whatever the line ends), to at most
     // size - 1 bytes, and ends them with a NUL: fgets on the source, for callers that keep
-    // its fixed pieces. Returns
-    // the bytes copied, 0 at the end of the input, on failure or when size < 2.
+    // its fixed pieces. Returns the bytes copied, 0 at the end of the input, on failure or
+    // when size < 2.
     std::size_t readPiece(char* buffer, std::size_t size) noexcept;
 
     // The bytes read ahead from the next line's first byte on, without reading more: lets a
