@@ -57,6 +57,7 @@ Encoding decodeStreamTo(StdioFile input, const char* target, platform::Protected
     if (!input || !target) return Encoding::none;
     DecodeInput from;
     from.stream = std::move(input);
+    from.classicText = true;  // GetMessageText's intermediate file, in CR LF lines
     DecodeTarget to;
     to.kind = Destination::literal;
     to.literal = target;

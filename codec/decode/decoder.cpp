@@ -5,8 +5,10 @@
 #include "decode/boundary_list.h"
 #include "decode/decode_file.h"
 #include "decode/part_output.h"
+#include "decode/raw_section_copier.h"
 #include "decode/section_scanner.h"
 #include "decode/six_bit_lines.h"
+#include "decode/text_section_copier.h"
 #include "frame/file_names.h"
 #include "frame/line_source.h"
 #include "frame/name_list.h"
@@ -51,10 +53,11 @@ bool equalsIgnoringCase(std::string_view text, const char* word) noexcept {
     return true;
 }
 
-LineSourceOptions sourceOptions(std::size_t readSize) noexcept {
+LineSourceOptions sourceOptions(const DecodeInput& input) noexcept {
     LineSourceOptions options;
     options.maxLineLength = kLongestWholeLine;
-    options.readSize = readSize > 0 ? readSize : kReadSize;
+    options.readSize = input.readSize > 0 ? input.readSize : kReadSize;
+    options.loneCr = input.classicText ? LoneCr::inLine : LoneCr::detect;
     return options;
 }
 
@@ -66,7 +69,8 @@ int sinkEncoding(Encoding encoding) noexcept {
         case Encoding::privateTable: return KODRA_ENCODING_UU_TABLE;
         case Encoding::base64: return KODRA_ENCODING_BASE64;
         case Encoding::binHex: return KODRA_ENCODING_BINHEX;
-        case Encoding::text: return KODRA_ENCODING_TEXT;
+        case Encoding::text:
+        case Encoding::raw: return KODRA_ENCODING_TEXT;
         case Encoding::quotedPrintable: return KODRA_ENCODING_QUOTED_PRINTABLE;
         case Encoding::none: break;
     }
@@ -146,6 +150,7 @@ private:
     int linesSinceProgress_ = 0;
     bool stopped_ = false;
     bool cleanLineRuns_ = true;
+    bool classicText_ = false;
     SimdLevel simdLevel_ = SimdLevel::scalar;
 };
 
@@ -299,8 +304,15 @@ void Decoder::decodeWholeSection() {
     if (section_.type == kBinHexSection) {
         succeeded = section_.scan.binHex.decodeForks(*source_, target);
         lastWholeSection_ = Encoding::binHex;
+    } else if (section_.scan.textBody == TextBody::raw && !classicText_) {
+        succeeded = copyRawSection(boundaries_, *source_, target, line_).written;
+        lastWholeSection_ = Encoding::raw;
     } else {
-        succeeded = copyTextSection(boundaries_, *source_, target, line_, section_.scan.quotedPrintable != 0).written;
+        const TextLineEnds lineEnds =
+            classicText_ || platform::kTextInCrLf ? TextLineEnds::crLf : TextLineEnds::message;
+        succeeded = copyTextSection(boundaries_, *source_, target, line_,
+                                    section_.scan.textBody == TextBody::quotedPrintable, lineEnds)
+                        .written;
         lastWholeSection_ = Encoding::text;
     }
     idleLines_ = 0;
@@ -423,13 +435,6 @@ void Decoder::decodeLine(std::string_view line) noexcept {
     }
 }
 
-// A line ends here: LF or CR LF.
-std::size_t lineEndAt(const char* at, const char* end) noexcept {
-    if (at < end && *at == '\n') return 1;
-    if (end - at >= 2 && at[0] == '\r' && at[1] == '\n') return 2;
-    return 0;
-}
-
 // Decodes the run of clean data lines that the source has read ahead, all at once: whole
 // Base64 lines of four-symbol groups, or UU and XX lines exactly as long as their length
 // character says. Each is a line the line path would decode in full to the same bytes,
@@ -456,7 +461,7 @@ bool Decoder::decodeCleanLines() noexcept {
             const std::size_t done = decodeCleanGroupsAt(simdLevel_, at, groups, *table, out);
             // A short line of an unnamed section goes back to scanning.
             if (done == 0 || (section_.name.empty() && 3 * done < 10)) break;
-            const std::size_t lineEnd = lineEndAt(at + 4 * done, end);
+            const std::size_t lineEnd = source_->lineEndAt(static_cast<std::size_t>(at - ahead.data()) + 4 * done);
             if (lineEnd == 0) break;
             output_.commit(3 * done);
             taken = 4 * done + lineEnd;
@@ -469,7 +474,7 @@ bool Decoder::decodeCleanLines() noexcept {
             std::uint8_t* out = output_.reserve(3 * groups);
             if (!out || decodeCleanGroupsAt(simdLevel_, at + 1, groups, *table, out) != groups) break;
             const char* const symbolsEnd = at + 1 + 4 * groups;
-            const std::size_t lineEnd = lineEndAt(symbolsEnd, end);
+            const std::size_t lineEnd = source_->lineEndAt(static_cast<std::size_t>(symbolsEnd - ahead.data()));
             // A line that ends in "<BR>" loses it on the line path.
             if (lineEnd == 0 || equalsIgnoringCase(std::string_view(symbolsEnd - 4, 4), "<br>")) break;
             output_.commit(count);
@@ -524,9 +529,10 @@ DecodeSummary Decoder::run(DecodeInput input) noexcept {
     try {
         owner_ = ui_.activeWindow();
         cleanLineRuns_ = input.cleanLineRuns;
+        classicText_ = input.classicText;
         simdLevel_ = input.simdLevel ? *input.simdLevel : activeSimdLevel();
         if (input.inMemory) {
-            source_.emplace(input.data, input.size, sourceOptions(input.readSize));
+            source_.emplace(input.data, input.size, sourceOptions(input));
             inputSize_ = input.size;
         } else {
             if (input.stream) {
@@ -542,7 +548,7 @@ DecodeSummary Decoder::run(DecodeInput input) noexcept {
             }
             inputIdentified_ = platform::identifyOpenFile(input_.get(), inputIdentity_);
             inputSize_ = platform::sizeOfOpenFile(input_.get());
-            source_.emplace(input_.get(), sourceOptions(input.readSize));
+            source_.emplace(input_.get(), sourceOptions(input));
         }
         if (target_.kind == Destination::literal) path_ = target_.literal;
         else if (input.path) path_ = input.path;

@@ -39,6 +39,12 @@ struct DecodeInput {
     // The SIMD level of the six-bit kernels (lowered to what the processor has); the
     // active one when not set.
     std::optional<SimdLevel> simdLevel;
+    // The classic reading, for the library's own intermediate files: lone CRs are part of
+    // lines, text sections end every line in CR LF, and 8bit and binary parts are text.
+    // Otherwise lone CRs end lines in a classic Mac file, text keeps the message's line
+    // ends where the system does not want CR LF, and 8bit and binary parts are copied
+    // byte for byte.
+    bool classicText = false;
 };
 
 enum class Destination {

@@ -21,10 +21,11 @@ enum class Encoding {
     binHex,
     text,
     quotedPrintable,
+    raw,  // 8bit or binary, written byte for byte
 };
 
 // The classic type number of an encoding (DecodeFile's result): 1 UU (and private tables),
-// 2 Base64, 3 BinHex, 4 XXencode, 5 text; 0 for none.
+// 2 Base64, 3 BinHex, 4 XXencode, 5 text (8bit and binary parts too); 0 for none.
 constexpr int classicType(Encoding encoding) noexcept {
     switch (encoding) {
         case Encoding::uu:
@@ -33,7 +34,8 @@ constexpr int classicType(Encoding encoding) noexcept {
         case Encoding::binHex: return 3;
         case Encoding::xx: return 4;
         case Encoding::text:
-        case Encoding::quotedPrintable: return 5;
+        case Encoding::quotedPrintable:
+        case Encoding::raw: return 5;
         case Encoding::none: break;
     }
     return 0;

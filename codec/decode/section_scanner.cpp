@@ -11,6 +11,7 @@
 #include <cstring>
 #include <optional>
 #include <vector>
+#include <string_view>
 
 namespace kodra {
 namespace {
@@ -204,6 +205,29 @@ auto joiningLines(LineSource& input, HeaderBlock& block, Reader read) {
     return result;
 }
 
+// A Content-Transfer-Encoding field of "8bit" or "binary" (RFC 2045, 6.1): the body is
+// the part's bytes as they stand. Only the field's own value counts; a comment or a stray
+// ";" may follow it.
+bool isRawTransferEncoding(const std::string& lowerLine) noexcept {
+    constexpr std::string_view kField = "content-transfer-encoding";
+    std::string_view value(lowerLine);
+    if (value.substr(0, kField.size()) != kField) return false;
+    value.remove_prefix(kField.size());
+    const std::size_t colon = value.find_first_not_of(" \t");
+    if (colon == std::string_view::npos || value[colon] != ':') return false;
+    value.remove_prefix(colon + 1);
+    const std::size_t start = value.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return false;
+    value.remove_prefix(start);
+    const std::size_t end = value.find_first_of(" \t(;");
+    const std::string_view token = value.substr(0, end);
+    if (token != "8bit" && token != "binary") return false;
+    if (end == std::string_view::npos) return true;
+    value.remove_prefix(end);
+    const std::size_t rest = value.find_first_not_of(" \t");
+    return rest == std::string_view::npos || value[rest] == '(' || value[rest] == ';';
+}
+
 void readTransferEncoding(const std::string& lowerLine, bool contentTypeLine, HeaderBlock& block,
                           ScanState& state) noexcept {
     if (block.selfFramedBody) return;
@@ -220,15 +244,19 @@ void readTransferEncoding(const std::string& lowerLine, bool contentTypeLine, He
     } else if (contains(lowerLine, "7bit")) {
         block.type = kTextSection;
         state.table = &xxTable;
-        state.quotedPrintable = 0;
+        state.textBody = TextBody::lines;
     } else if (contains(lowerLine, "quoted-printable")) {
         block.type = kTextSection;
         state.table = &xxTable;
-        state.quotedPrintable = 1;
+        state.textBody = TextBody::quotedPrintable;
+    } else if (isRawTransferEncoding(lowerLine)) {
+        block.type = kTextSection;
+        state.table = &xxTable;
+        state.textBody = TextBody::raw;
     } else if (contains(lowerLine, "text/plain") || contains(lowerLine, "text/html")) {
         block.type = kTextSection;
         state.table = &xxTable;
-        state.quotedPrintable = 0;
+        state.textBody = TextBody::lines;
     }
 }
 
@@ -448,7 +476,13 @@ Encoding encodingOf(SectionType type, const ScanState& state) noexcept {
             return Encoding::uu;
         case kBase64Section: return Encoding::base64;
         case kBinHexSection: return Encoding::binHex;
-        case kTextSection: return state.quotedPrintable ? Encoding::quotedPrintable : Encoding::text;
+        case kTextSection:
+            switch (state.textBody) {
+                case TextBody::lines: return Encoding::text;
+                case TextBody::quotedPrintable: return Encoding::quotedPrintable;
+                case TextBody::raw: return Encoding::raw;
+            }
+            return Encoding::text;
         case kNoSection: break;
     }
     return Encoding::none;
@@ -484,7 +518,7 @@ int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lo
     if (!name.empty() && type == kNoSection) {
         type = kTextSection;
         state.table = &xxTable;
-        state.quotedPrintable = 0;
+        state.textBody = TextBody::lines;
     }
     if (startsWith(lowerLine, "begin")) {
         decodeWords(input, line);

@@ -12,13 +12,19 @@
 namespace kodra {
 
 class BoundaryList;
-class ByteSink;
+
+// How the body of a text section is written.
+enum class TextBody : unsigned char {
+    lines,            // 7bit, plain or HTML text, line by line
+    quotedPrintable,  // line by line, decoded (RFC 2045, 6.7)
+    raw,              // 8bit or binary: byte for byte
+};
 
 // What the scanner reports and its caller keeps between calls for one input: the
 // section record without its output.
 struct ScanState {
     const DecodeTable* table = nullptr;  // alphabet of the section; set also marks a known section
-    int quotedPrintable = 0;             // a text section is quoted-printable
+    TextBody textBody = TextBody::lines;  // of a text section
     DecodeTable privateTable = detail::emptyTable();  // the alphabet of the last "table" header
     BinHexReader binHex;                              // between a BinHex header and its forks
     std::string partName;  // the MIME name of the part being read, for a "begin" line without one
@@ -41,23 +47,5 @@ bool readLine(LineSource& input, std::string& line);
 // section type found, or 0.
 int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
                     std::string& name, ScanState& state);
-
-// Copies the body of a text section from input to output (null: read through it and
-// write nothing), first skipping the rest of the part header when line is not empty.
-// Lines end in CR LF; a quoted-printable body is decoded. Ends at a boundary line (not
-// written) or the end of input and returns 1; 0 when the input ends within the header.
-// False from the output fails the section: the body is still read through.
-struct TextCopy {
-    bool headerEnded = true;
-    bool written = true;
-};
-TextCopy copyTextSection(const BoundaryList& boundaries, LineSource& input, ByteSink* output,
-                         const std::string& line, bool quotedPrintable);
-
-// Writes one line of a text section: as it stands (plain) or quoted-printable decoded
-// (RFC 2045, 6.7), followed by CR LF unless the line ended in a soft break, its decoded
-// bytes end in LF, or lineEnds is false. text is changed in place. False when the output
-// refused the bytes.
-bool writeTextLine(ByteSink& output, char* text, std::size_t length, bool plain, bool lineEnds) noexcept;
 
 }  // namespace kodra

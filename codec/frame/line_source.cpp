@@ -9,15 +9,20 @@ namespace {
 
 std::size_t atLeastOne(std::size_t value) noexcept { return value == 0 ? 1 : value; }
 
+// The bytes that decide whether lone CRs end lines.
+constexpr std::size_t kDetectionWindow = 64 * 1024;
+
 }  // namespace
 
 LineSource::LineSource(std::FILE* input, LineSourceOptions options) noexcept
     : input_(input), ended_(input == nullptr), cap_(atLeastOne(options.maxLineLength)),
-      readSize_(atLeastOne(options.readSize)) {}
+      readSize_(atLeastOne(options.readSize)),
+      breaks_(options.loneCr == LoneCr::detect ? Breaks::undecided : Breaks::lf) {}
 
 LineSource::LineSource(const char* data, std::size_t size, LineSourceOptions options) noexcept
     : data_(data), size_(data ? size : 0), ended_(true), cap_(atLeastOne(options.maxLineLength)),
-      readSize_(atLeastOne(options.readSize)) {}
+      readSize_(atLeastOne(options.readSize)),
+      breaks_(options.loneCr == LoneCr::detect ? Breaks::undecided : Breaks::lf) {}
 
 LineSource::~LineSource() { std::free(buffer_); }
 
@@ -89,30 +94,76 @@ bool LineSource::incompleteAtError() noexcept {
     return failed();
 }
 
+// A classic Mac file has a lone CR wherever others have an LF; a few lone CRs among LF
+// lines (a CR inside a name, bytes of a binary part) keep LF line ends. The window is
+// read one byte past its end, so that the same bytes decide at every read size.
+void LineSource::decideBreaks() noexcept {
+    while (size_ - cursor_ <= kDetectionWindow && refill()) {
+    }
+    const std::size_t end = std::min(size_, cursor_ + kDetectionWindow);
+    std::size_t loneCrs = 0;
+    std::size_t lfs = 0;
+    for (std::size_t i = cursor_; i < end; ++i) {
+        if (data_[i] == '\n') ++lfs;
+        else if (data_[i] == '\r' && (i + 1 == size_ || data_[i + 1] != '\n')) ++loneCrs;
+    }
+    breaks_ = loneCrs > 4 * lfs ? Breaks::cr : Breaks::lf;
+}
+
+std::size_t LineSource::findBreak(std::size_t from, std::size_t to) const noexcept {
+    if (from >= to) return to;
+    if (breaks_ != Breaks::cr) {
+        const void* lf = std::memchr(data_ + from, '\n', to - from);
+        return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data_) : to;
+    }
+    for (std::size_t i = from; i < to; ++i)
+        if (data_[i] == '\r' || data_[i] == '\n') return i;
+    return to;
+}
+
 bool LineSource::next(SourceLine& line) noexcept {
     if (failed()) return false;
-    // A line of at most cap bytes has its LF within cap + 2 bytes (CR LF after cap bytes).
+    if (breaks_ == Breaks::undecided) {
+        decideBreaks();
+        if (failed()) return false;
+    }
+    // A line of at most cap bytes has its line end within cap + 2 bytes (CR LF after cap
+    // bytes).
     const bool capped = cap_ <= std::numeric_limits<std::size_t>::max() - 2;
     for (;;) {
         const std::size_t available = size_ - cursor_;
         const std::size_t window = capped ? std::min(available, cap_ + 2) : available;
-        const std::size_t from = std::max(scanned_, cursor_);
-        const auto* lf = static_cast<const char*>(
-            from < cursor_ + window ? std::memchr(data_ + from, '\n', cursor_ + window - from) : nullptr);
+        const std::size_t stop = cursor_ + window;
+        const std::size_t at = findBreak(std::max(scanned_, cursor_), stop);
         std::size_t length = 0;
         std::size_t consumed = 0;
         LineEnd end = LineEnd::kNone;
-        if (lf) {
-            const char* start = data_ + cursor_;
-            length = static_cast<std::size_t>(lf - start);
-            consumed = length + 1;
-            end = LineEnd::kLf;
-            if (length > 0 && start[length - 1] == '\r') {
-                --length;
-                end = LineEnd::kCrLf;
+        if (at < stop) {
+            length = at - cursor_;
+            if (data_[at] == '\n') {
+                consumed = length + 1;
+                end = LineEnd::kLf;
+                if (length > 0 && data_[at - 1] == '\r') {
+                    --length;
+                    end = LineEnd::kCrLf;
+                }
+            } else {
+                // A CR where CR line ends are read: an LF right after it belongs to it.
+                if (at + 1 == size_ && !ended_) {
+                    scanned_ = at;
+                    refill();
+                    if (failed()) return false;
+                    continue;
+                }
+                consumed = length + 1;
+                end = LineEnd::kCr;
+                if (at + 1 < size_ && data_[at + 1] == '\n') {
+                    ++consumed;
+                    end = LineEnd::kCrLf;
+                }
             }
         } else {
-            scanned_ = cursor_ + window;
+            scanned_ = stop;
             if (!(capped && available >= cap_ + 2) && refill()) continue;
             if (incompleteAtError()) return false;
             if (available == 0) return false;
@@ -134,6 +185,15 @@ bool LineSource::next(SourceLine& line) noexcept {
         moveTo(cursor_ + consumed);
         return true;
     }
+}
+
+std::size_t LineSource::lineEndAt(std::size_t at) const noexcept {
+    if (failed() || breaks_ == Breaks::undecided || at >= size_ - cursor_) return 0;
+    const std::size_t i = cursor_ + at;
+    if (data_[i] == '\n') return 1;
+    if (data_[i] != '\r') return 0;
+    if (i + 1 < size_) return data_[i + 1] == '\n' ? 2 : breaks_ == Breaks::cr ? 1 : 0;
+    return breaks_ == Breaks::cr && ended_ ? 1 : 0;
 }
 
 void LineSource::skip(std::size_t bytes) noexcept {

@@ -52,6 +52,16 @@ bool ansiToUtf8(std::string_view ansi, std::string& utf8) noexcept;
 // look-alike is substituted). False only when memory is short. The identity on POSIX.
 bool utf8ToAnsi(std::string_view utf8, std::string& ansi) noexcept;
 
+// ---- Text files ------------------------------------------------------------
+
+// Whether the text sections a decode writes end their lines in CR LF, as this system's
+// text files do, rather than keep the message's own line ends.
+#ifdef _WIN32
+inline constexpr bool kTextInCrLf = true;
+#else
+inline constexpr bool kTextInCrLf = false;
+#endif
+
 // ---- User interaction ----------------------------------------------------
 
 enum class Buttons : int { ok = 0, yesNoCancel = 3, yesNo = 4 };

@@ -1,6 +1,7 @@
 """kodra decode and kodra list on messages made by peers."""
 import os
 import unittest
+from email.message import EmailMessage
 
 from cli_support import CliTestCase, files_under, mime_message, run, sample_bytes, uu_section
 
@@ -125,6 +126,61 @@ class DecodeTest(CliTestCase):
         result = run("list", "plain.txt", cwd=self.dir)
         self.assertExit(result, 1, "list plain")
         self.assertIn("nothing encoded found", result.stderr.decode())
+
+
+
+def text_parts_message(linesep, binary):
+    """A message made by Python's email package with a 7bit and an 8bit text attachment,
+    in the given line ends, and a binary part added by hand (the package rewrites line
+    ends inside binary bodies)."""
+    message = EmailMessage()
+    message["From"] = "Ada <ada@example.org>"
+    message["Subject"] = "Notes"
+    message.set_content("See the notes.\n")
+    message.add_attachment("first line\nsecond line\n", filename="notes.txt")
+    message.add_attachment("caf\u00e9 \u00e0 8bit\nline two\n", filename="cafe.txt", cte="8bit",
+                           charset="iso-8859-1")
+    made = message.as_bytes(policy=message.policy.clone(linesep="\r\n"))
+    boundary = message.get_boundary().encode()
+    end = made.rindex(b"--" + boundary + b"--")
+    part = (b"--" + boundary + b"\r\nContent-Type: application/octet-stream\r\n"
+            b"Content-Transfer-Encoding: binary\r\nContent-Disposition: attachment; filename=\"raw.bin\"\r\n\r\n"
+            + binary.replace(b"\r\n", b"") + b"\r\n")
+    made = made[:end] + part + made[end:]
+    return made if linesep == b"\r\n" else made.replace(b"\r\n", linesep)
+
+
+class LineEndsTest(CliTestCase):
+    def test_text_keeps_the_messages_line_ends_and_8bit_parts_are_exact(self):
+        binary = bytes(range(256)) * 4  # lone CRs and LFs, NULs, every byte
+        for name, linesep in (("LF", b"\n"), ("CR LF", b"\r\n"), ("CR", b"\r")):
+            with self.subTest(name):
+                work = self.dir / name.replace(" ", "")
+                work.mkdir()
+                (work / "msg.eml").write_bytes(text_parts_message(linesep, binary))
+                result = run("decode", "-y", "msg.eml", cwd=work)
+                self.assertExit(result, 0, name)
+                got = (work / "notes.txt").read_bytes()
+                want = b"first line" + linesep + b"second line" + linesep
+                self.assertEqual(got, want, f"{name}: got {got!r}, want {want!r}")
+                got = (work / "cafe.txt").read_bytes()
+                want = b"caf\xe9 \xe0 8bit" + linesep + b"line two" + linesep
+                self.assertEqual(got, want, f"{name}: got {got!r}, want {want!r}")
+                want = binary.replace(b"\r\n", b"")  # as the message holds it, whatever its line ends
+                self.assertEqual((work / "raw.bin").read_bytes(), want, f"{name}: raw.bin differs")
+
+    def test_classic_mac_message_decodes(self):
+        picture, table = sample_bytes(5000, 7), sample_bytes(700, 8)
+        message = mime_message([("photo.jpg", picture), ("table.xls", table)]).replace(b"\r\n", b"\r")
+        self.write("mac.eml", message)
+        result = run("decode", "-y", "mac.eml", cwd=self.dir)
+        self.assertExit(result, 0, "decode -y")
+        self.assertEqual((self.dir / "photo.jpg").read_bytes(), picture)
+        self.assertEqual((self.dir / "table.xls").read_bytes(), table)
+        self.write("mac.txt", (b"Subject: files\r\n\r\n" + uu_section("u.bin", picture)).replace(b"\r\n", b"\r"))
+        result = run("decode", "-C", "uu", "mac.txt", cwd=self.dir)
+        self.assertExit(result, 0, "decode UU")
+        self.assertEqual((self.dir / "uu/u.bin").read_bytes(), picture)
 
 
 if __name__ == "__main__":

@@ -151,6 +151,14 @@ std::string unpaddedBase64(const std::string& data, bool lastLineEnd) {
     if (!lastLineEnd) lines.resize(lines.size() - 2);
     return lines;
 }
+
+// The same text with every CR LF made CR.
+std::string withCrLineEnds(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\n' && i > 0 && text[i - 1] == '\r')) out += text[i];
+    return out;
+}
 const std::string kText = "Line one\r\nCaf\xE9 line two\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -175,7 +183,27 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"LfOnlyTextPart",
                    "Content-Type: multipart/mixed; boundary=\"lf-only-boundary\"\n\n--lf-only-boundary\nContent-Type: text/plain; "
                    "name=\"t.txt\"\n\nLine one\nLine two\n\n--lf-only-boundary--\n", 5,
-                   {{"t.txt", "Line one\r\nLine two\r\n"}}},
+                   {{"t.txt", lfTextAsWritten("Line one\nLine two\n")}}},
+        // Classic Mac line ends.
+        ResultCase{"CrOnlyBase64Parts",
+                   withCrLineEnds(mimeMessage("XYZ", base64Part("XYZ", "one.bin", kPayloadA) +
+                                                        base64Part("XYZ", "two.bin", kPayloadB))),
+                   2, {{"one.bin", kPayloadA}, {"two.bin", kPayloadB}}},
+        ResultCase{"CrOnlyUuencode", withCrLineEnds("text\r\n" + uuSection("a.bin", kPayloadA)), 1,
+                   {{"a.bin", kPayloadA}}},
+        ResultCase{"CrOnlyTextPart",
+                   "Content-Type: multipart/mixed; boundary=\"cr\"\r\r--cr\rContent-Type: text/plain; "
+                   "name=\"t.txt\"\r\rLine one\rLine two\r\r--cr--\r", 5,
+                   {{"t.txt", platform::kTextInCrLf ? "Line one\r\nLine two\r\n" : "Line one\rLine two\r"}}},
+        // 8bit and binary parts are written byte for byte; DecodeFile calls them text.
+        ResultCase{"BinaryPart",
+                   mimeMessage(kB, "--" + kB + "\r\nContent-Type: application/octet-stream; name=\"b.bin\"\r\n"
+                                    "Content-Transfer-Encoding: binary\r\n\r\n" + kPayloadA + "\r\n"),
+                   5, {{"b.bin", kPayloadA}}},
+        ResultCase{"EightBitTextPartWithLfLines",
+                   mimeMessage(kB, "--" + kB + "\r\nContent-Type: text/plain; charset=iso-8859-1; name=\"t.txt\"\r\n"
+                                    "Content-Transfer-Encoding: 8bit\r\n\r\nCaf\xE9\nline\rtwo\n\n\r\n"),
+                   5, {{"t.txt", "Caf\xE9\nline\rtwo\n\n"}}},
         // The transfer encodings the file encoder writes for UU, XX and BinHex parts.
         ResultCase{"UuencodedPart",
                    mimeMessage(kB, "--" + kB + "\r\nContent-Type: application/octet-stream; name=\"u.bin\"\r\n"

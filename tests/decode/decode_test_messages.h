@@ -2,6 +2,7 @@
 #pragma once
 
 #include "kodra32.h"
+#include "platform/platform.h"
 
 #include <string>
 #include <vector>
@@ -24,6 +25,18 @@ inline std::string base64Part(const std::string& boundary, const std::string& na
     return "--" + boundary + "\r\nContent-Type: application/octet-stream; name=\"" + name +
            "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" + name +
            "\"\r\n\r\n" + encodedLines(data, KODRA_BASE64);
+}
+
+// Text as a decode writes a text section whose lines end in LF: as it stands, or with
+// CR LF line ends where the system's text files have them.
+inline std::string lfTextAsWritten(const std::string& text) {
+    if (!platform::kTextInCrLf) return text;
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
 }
 
 inline std::string mimeMessage(const std::string& boundary, const std::string& parts) {

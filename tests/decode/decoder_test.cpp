@@ -116,6 +116,35 @@ std::string toLf(std::string text) {
     return out;
 }
 
+// The same text with classic Mac line ends: every CR LF made CR.
+std::string toCr(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\n' && i > 0 && text[i - 1] == '\r')) out.push_back(text[i]);
+    return out;
+}
+
+// Every byte value, four times over, in an order without a line that opens with "--".
+std::string allByteValues() {
+    std::string bytes;
+    for (int round = 0; round < 4; ++round)
+        for (int value = 0; value < 256; ++value) bytes += static_cast<char>((value * 7 + round) & 0xFF);
+    return bytes;
+}
+
+// A message of an 8bit text part, a binary part and a Base64 part, with its parts.
+std::string rawPartsMessage(const std::string& text8, const std::string& binary, const std::string& base64Data) {
+    return testing::mimeMessage(
+        "r7", "--r7\r\nContent-Type: text/plain; charset=iso-8859-1; name=\"t8.txt\"\r\n"
+              "Content-Transfer-Encoding: 8bit\r\n\r\n" + text8 + "\r\n"
+              "--r7\r\nContent-Type: application/octet-stream; name=\"raw.bin\"\r\n"
+              "Content-Transfer-Encoding: binary\r\n\r\n" + binary + "\r\n" +
+              testing::base64Part("r7", "c.bin", base64Data));
+}
+
+constexpr char kText8Bytes[] = "caf\xE9 in 8bit\nCR LF line\r\nlone\rCR\n\0NUL\n\n";
+const std::string kText8(kText8Bytes, sizeof kText8Bytes - 1);
+
 struct MessageCase {
     const char* name;
     std::string message;
@@ -159,6 +188,27 @@ std::vector<MessageCase> messages() {
                      "table\r\n+-0123456789ABCDEFGHIJKLMNOPQRST\r\nUVWXYZabcdefghijklmnopqrstuvwxyz\r\n"
                      "begin 644 t.bin\r\n" + testing::encodedLines(b, KODRA_XXENCODE) + "+\r\nend\r\n",
                      1});
+    // Classic Mac line ends, alone and after LF lines a relay put before them.
+    cases.push_back({"MimeCr", toCr(mimeMessage("b1", base64Part("b1", "a.bin", a) + base64Part("b1", "b.bin", b))), 2});
+    cases.push_back({"UuAndXxCr", toCr("text before\r\n" + uuSection("u.bin", a) + "between\r\n" +
+                                       uuSection("x.bin", b, KODRA_XXENCODE) + "after\r\n"),
+                     2});
+    cases.push_back({"UuCr", toCr(uuSection("u.bin", c)), 1});
+    const auto named = [&cases](const char* name) {
+        return std::find_if(cases.begin(), cases.end(), [name](const MessageCase& m) { return m.name == std::string(name); })
+            ->message;
+    };
+    cases.push_back({"QuotedPrintableAndBase64Cr", toCr(named("QuotedPrintableAndBase64")), 2});
+    cases.push_back({"Base64Lines1024Cr", toCr(named("Base64Lines1024")), 1});
+    cases.push_back({"MimeCrAfterLfLines",
+                     "Received: by relay\nX-Relayed: yes\n" + toCr(mimeMessage("b1", base64Part("b1", "a.bin", a))), 1});
+    // CR lines with CR LF lines among them: the data lines of a part pasted in.
+    std::string padding;
+    for (int i = 0; i < 300; ++i) padding += "X-Pad: " + std::to_string(i) + "\r";
+    cases.push_back({"CrHeadersCrLfData", padding + mimeMessage("b1", base64Part("b1", "b.bin", b)), 1});
+    // 8bit and binary parts, byte for byte.
+    cases.push_back({"RawParts", rawPartsMessage(kText8, allByteValues(), b), 3});
+    cases.push_back({"RawPartsLf", toLf(rawPartsMessage(kText8, "", b)), 3});
     return cases;
 }
 
@@ -256,6 +306,96 @@ TEST(DecodeEngine, UnpaddedLastGroupGivesItsBytes) {
         }
     }
     std::filesystem::remove_all(folder);
+}
+
+// A message with CR line ends gives what the same message with CR LF gives: the same
+// files, and text with its CR line ends.
+TEST(DecodeEngine, CrLineEndsDecodeLikeCrLf) {
+    const std::string a = bytes(5000, 1), b = bytes(777, 2), c = bytes(100000, 3);
+    struct Row {
+        const char* name;
+        std::string crLf;
+    };
+    using testing::base64Part;
+    using testing::mimeMessage;
+    using testing::uuSection;
+    const std::vector<Row> rows = {
+        {"MIME Base64", mimeMessage("b1", base64Part("b1", "a.bin", a) + base64Part("b1", "b.bin", b))},
+        {"UU and XX", "text before\r\n" + uuSection("u.bin", a) + "between\r\n" + uuSection("x.bin", b, KODRA_XXENCODE)},
+        {"UU, many lines", uuSection("u.bin", c)},
+        {"text, quoted-printable and Base64",
+         mimeMessage("q", "--q\r\nContent-Type: text/plain; name=\"t.txt\"\r\n\r\nplain line\r\n\r\nlast\r\n"
+                          "--q\r\nContent-Type: text/plain; name=\"n.txt\"\r\n"
+                          "Content-Transfer-Encoding: quoted-printable\r\n\r\nSoft=\r\n line caf=E9\r\n\r\nend\r\n" +
+                              base64Part("q", "c.bin", c))},
+    };
+    for (const Row& row : rows) {
+        const std::vector<Part> fromCrLf = decodeMemory(row.crLf);
+        ASSERT_FALSE(fromCrLf.empty()) << row.name;
+        std::vector<Part> want = fromCrLf;
+        for (Part& part : want)
+            if (part.encoding == KODRA_ENCODING_TEXT || part.encoding == KODRA_ENCODING_QUOTED_PRINTABLE)
+                part.data = platform::kTextInCrLf ? part.data : toCr(part.data);
+        const std::string cr = toCr(row.crLf);
+        const std::vector<Part> got = decodeMemory(cr);
+        EXPECT_TRUE(got == want) << row.name << ": got " << describe(got) << ", want " << describe(want);
+        for (std::size_t i = 0; i < got.size() && i < want.size(); ++i)
+            EXPECT_EQ(got[i].data, want[i].data) << row.name << ", part " << want[i].name;
+    }
+}
+
+// 8bit and binary parts are written byte for byte, whatever the message's line ends, and
+// reported as text.
+TEST(DecodeEngine, RawPartsAreWrittenByteForByte) {
+    const std::string binary = allByteValues();
+    const std::string b = bytes(777, 2);
+    struct Row {
+        const char* name;
+        std::string message;
+        std::string wantText;
+        std::string wantBinary;
+    };
+    const std::vector<Row> rows = {
+        {"CR LF message", rawPartsMessage(kText8, binary, b), kText8, binary},
+        {"LF message", toLf(rawPartsMessage(kText8, "\x01\x02\r\x03", b)), toLf(kText8), "\x01\x02\r\x03"},
+        {"CR message", toCr(rawPartsMessage("one\r\ntwo\r\n\r\nfour", "\x01\r\x02", b)), "one\rtwo\r\rfour",
+         "\x01\r\x02"},
+    };
+    for (const Row& row : rows) {
+        const std::vector<Part> got = decodeMemory(row.message);
+        ASSERT_EQ(got.size(), 3u) << row.name << ": got " << describe(got);
+        EXPECT_EQ(got[0].name, "t8.txt") << row.name;
+        EXPECT_EQ(got[0].encoding, KODRA_ENCODING_TEXT) << row.name;
+        EXPECT_EQ(got[0].data, row.wantText) << row.name;
+        EXPECT_EQ(got[1].name, "raw.bin") << row.name;
+        EXPECT_EQ(got[1].encoding, KODRA_ENCODING_TEXT) << row.name;
+        EXPECT_TRUE(got[1].data == row.wantBinary)
+            << row.name << ": got " << got[1].data.size() << " bytes, want " << row.wantBinary.size();
+        EXPECT_EQ(got[2].data, b) << row.name;
+        for (const Part& part : got) EXPECT_EQ(part.status, KODRA_PART_DECODED) << row.name << " " << part.name;
+    }
+}
+
+// The classic reading of GetMessageText's intermediate file: lone CRs stay in lines, text
+// ends in CR LF and 8bit parts are text.
+TEST(DecodeEngine, ClassicTextReading) {
+    DecodeInput input;
+    const std::string message = toLf(rawPartsMessage("one\ntwo", "x\ry\n", bytes(10, 4)));
+    input.data = message.data();
+    input.size = message.size();
+    input.inMemory = true;
+    input.classicText = true;
+    const std::vector<Part> got = decodeWith(std::move(input));
+    ASSERT_EQ(got.size(), 3u) << describe(got);
+    EXPECT_EQ(got[0].data, "one\r\ntwo\r\n");
+    EXPECT_EQ(got[1].data, "x\ry\r\n");
+    const std::string cr = "Subject: mac\r\r" + toCr(testing::uuSection("u.bin", bytes(100, 5)));
+    DecodeInput crInput;
+    crInput.data = cr.data();
+    crInput.size = cr.size();
+    crInput.inMemory = true;
+    crInput.classicText = true;
+    EXPECT_TRUE(decodeWith(std::move(crInput)).empty()) << "got parts from CR lines read the classic way";
 }
 
 }  // namespace

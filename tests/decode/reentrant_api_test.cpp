@@ -71,6 +71,11 @@ protected:
         return std::get<1>(GetParam()) ? withLf(crlf) : crlf;
     }
     const std::vector<WantPart>& want() const { return std::get<0>(GetParam()).want; }
+    // A text part keeps the message's line ends.
+    std::string wantData(const WantPart& part) const {
+        const bool text = part.encoding == KODRA_ENCODING_TEXT || part.encoding == KODRA_ENCODING_QUOTED_PRINTABLE;
+        return text && std::get<1>(GetParam()) ? lfTextAsWritten(withLf(part.data)) : part.data;
+    }
 };
 
 TEST_P(ReentrantDecodeTest, SinkGetsTheExpectedParts) {
@@ -87,7 +92,7 @@ TEST_P(ReentrantDecodeTest, SinkGetsTheExpectedParts) {
             EXPECT_EQ(got.name, wanted.name) << "part " << i;
         }
         if (wanted.checkData) {
-            EXPECT_TRUE(sameBytes(got.data, wanted.data)) << "part " << i;
+            EXPECT_TRUE(sameBytes(got.data, wantData(wanted))) << "part " << i;
         }
         EXPECT_EQ(got.status, KODRA_PART_DECODED) << "part " << i;
         EXPECT_LE(got.offset, static_cast<long long>(message().size())) << "part " << i;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kodra {
 namespace {
@@ -90,6 +91,59 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"BinHexMediaTypeWaitsForBanner",
                  "Content-Type: application/mac-binhex40; name=\"m.hqx\"\r\n\r\n", 0, nullptr, ""}),
     [](const ::testing::TestParamInfo<ScanCase>& row) { return std::string(row.param.name); });
+
+// The transfer encoding of a named part picks how its body is written: 8bit and binary
+// byte for byte, by the field's own value only.
+TEST(Scanner, TransferEncodingPicksTheTextBody) {
+    struct Row {
+        const char* name;
+        std::string header;  // after a Content-Type line that names the part
+        Encoding want;
+    };
+    const std::vector<Row> rows = {
+        {"no transfer encoding", "", Encoding::text},
+        {"7bit", "Content-Transfer-Encoding: 7bit\r\n", Encoding::text},
+        {"quoted-printable", "Content-Transfer-Encoding: quoted-printable\r\n", Encoding::quotedPrintable},
+        {"8bit", "Content-Transfer-Encoding: 8bit\r\n", Encoding::raw},
+        {"binary", "Content-Transfer-Encoding: binary\r\n", Encoding::raw},
+        {"capitals", "CONTENT-TRANSFER-ENCODING: 8BIT\r\n", Encoding::raw},
+        {"blanks around the value", "Content-Transfer-Encoding:\t binary  \r\n", Encoding::raw},
+        {"blank before the colon", "Content-Transfer-Encoding : 8bit\r\n", Encoding::raw},
+        {"comment after the value", "Content-Transfer-Encoding: 8bit (sent as is)\r\n", Encoding::raw},
+        {"stray semicolon", "Content-Transfer-Encoding: binary;\r\n", Encoding::raw},
+        {"other token", "Content-Transfer-Encoding: x-8bit\r\n", Encoding::text},
+        {"longer token", "Content-Transfer-Encoding: 8bits\r\n", Encoding::text},
+        {"two tokens", "Content-Transfer-Encoding: 8bit binary\r\n", Encoding::text},
+        {"empty value", "Content-Transfer-Encoding:\r\n", Encoding::text},
+        {"word in another field", "Content-Description: binary data\r\n", Encoding::text},
+    };
+    for (const Row& row : rows) {
+        for (const bool typeFirst : {true, false}) {
+            const std::string type = "Content-Type: text/plain; name=\"binary.txt\"\r\n";
+            const std::string input = (typeFirst ? type + row.header : row.header + type) + "\r\nbody\r\n";
+            std::string name;
+            BoundaryList boundaries;
+            ScanState state;
+            const int found = scanFirstLine(input, name, state, boundaries);
+            const char* order = typeFirst ? "type first" : "type last";
+            if (row.header.empty() && !typeFirst) continue;
+            EXPECT_EQ(found, kTextSection) << row.name << ", " << order;
+            EXPECT_EQ(name, "binary.txt") << row.name << ", " << order;
+            const Encoding got = encodingOf(static_cast<SectionType>(found), state);
+            EXPECT_EQ(got, row.want) << row.name << ", " << order << ": got " << static_cast<int>(got) << ", want "
+                                     << static_cast<int>(row.want);
+        }
+    }
+    // A named part of another type with 8bit is a raw section too.
+    std::string name;
+    BoundaryList boundaries;
+    ScanState state;
+    const int found = scanFirstLine(
+        "Content-Type: application/octet-stream; name=\"a.bin\"\r\nContent-Transfer-Encoding: binary\r\n\r\n", name,
+        state, boundaries);
+    EXPECT_EQ(encodingOf(static_cast<SectionType>(found), state), Encoding::raw);
+    EXPECT_EQ(classicType(Encoding::raw), 5) << "8bit and binary parts are text to the classic exports";
+}
 
 TEST(Scanner, QuotedBoundaryIsListed) {
     std::string name;

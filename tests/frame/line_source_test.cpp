@@ -39,7 +39,10 @@ std::string show(const std::vector<Piece>& pieces) {
     std::string out = "[";
     for (const Piece& piece : pieces) {
         out += "\"" + show(piece.text) + "\"";
-        out += piece.end == LineEnd::kLf ? "/lf" : piece.end == LineEnd::kCrLf ? "/crlf" : "/none";
+        out += piece.end == LineEnd::kLf     ? "/lf"
+               : piece.end == LineEnd::kCrLf ? "/crlf"
+               : piece.end == LineEnd::kCr   ? "/cr"
+                                             : "/none";
         if (piece.continues) out += "+";
         out += " ";
     }
@@ -49,7 +52,7 @@ std::string show(const std::vector<Piece>& pieces) {
 std::vector<std::uint64_t> referenceStarts(const std::vector<Piece>& pieces) {
     std::vector<std::uint64_t> starts{0};
     for (const Piece& piece : pieces) {
-        const std::size_t ending = piece.end == LineEnd::kLf ? 1 : piece.end == LineEnd::kCrLf ? 2 : 0;
+        const std::size_t ending = lineEndBytes(piece.end).size();
         starts.push_back(starts.back() + piece.text.size() + ending);
     }
     return starts;
@@ -570,6 +573,252 @@ TEST(LineSource, NullInputsAreEmpty) {
     EXPECT_FALSE(noBlock.next(line));
     EXPECT_FALSE(noStream.failed());
     EXPECT_FALSE(noBlock.failed());
+}
+
+// ---- CR line ends --------------------------------------------------------------
+
+constexpr LineSourceOptions kDetect{kNoLineCap, kDefaultReadSize, LoneCr::detect};
+
+LineSourceOptions detecting(std::size_t cap, std::size_t readSize) { return {cap, readSize, LoneCr::detect}; }
+
+// The oracle of CR line ends: CR LF, a lone CR and a lone LF each end a line; a last line
+// without one counts when not empty; lines over the cap are cut into cap-sized pieces.
+std::vector<Piece> referenceCrLines(const std::string& input, std::size_t cap = kNoLineCap) {
+    std::vector<Piece> lines;
+    std::size_t start = 0;
+    while (start < input.size()) {
+        const std::size_t at = input.find_first_of("\r\n", start);
+        std::string text = input.substr(start, at == std::string::npos ? std::string::npos : at - start);
+        LineEnd end = LineEnd::kNone;
+        start = input.size();
+        if (at != std::string::npos) {
+            const bool crLf = input[at] == '\r' && at + 1 < input.size() && input[at + 1] == '\n';
+            end = crLf ? LineEnd::kCrLf : input[at] == '\r' ? LineEnd::kCr : LineEnd::kLf;
+            start = at + lineEndBytes(end).size();
+        }
+        std::size_t piece = 0;
+        for (; text.size() - piece > cap; piece += cap) lines.push_back({text.substr(piece, cap), LineEnd::kNone, true});
+        lines.push_back({text.substr(piece), end, false});
+    }
+    return lines;
+}
+
+// Whether a short input (within the detection window) is read with CR line ends.
+bool hasCrLineEnds(const std::string& input) {
+    std::size_t loneCrs = 0;
+    std::size_t lfs = 0;
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        if (input[i] == '\n') ++lfs;
+        else if (input[i] == '\r' && (i + 1 == input.size() || input[i + 1] != '\n')) ++loneCrs;
+    }
+    return loneCrs > 4 * lfs;
+}
+
+std::string crLines(int count, const std::string& text) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += text + std::to_string(i) + "\r";
+    return out;
+}
+
+TEST(LineSourceCrLineEnds, DetectionDecidesOnTheInputsStart) {
+    struct Row {
+        const char* name;
+        std::string input;
+        bool wantCr;
+    };
+    const std::string window(64 * 1024, 'w');
+    const std::vector<Row> rows = {
+        {"CR-only message", "From: a@example.org\rSubject: mac\r\rbody\r", true},
+        {"LF message", "From: a@example.org\nSubject: unix\n\nbody\n", false},
+        {"CR LF message", "From: a@example.org\r\nSubject: dos\r\n\r\nbody\r\n", false},
+        {"one CR inside a line among LF lines", "begin 644 fake\rreal.bin\nM86)C\n`\nend\n", false},
+        {"a lone CR and nothing else", "abc\r", true},
+        {"no line end at all", "abc", false},
+        {"no line end but a CR LF", "abc\r\n", false},
+        {"four lone CRs per LF", "a\rb\rc\rd\re\n", false},
+        {"five lone CRs per LF", "a\rb\rc\rd\re\rf\n", true},
+        {"LF lines prepended to CR lines", "Received: by relay\nX-Relay: yes\n" + crLines(20, "line "), true},
+        {"CR lines after the first 64 KiB", window + "\n" + crLines(100, "late "), false},
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(hasCrLineEnds(row.input.substr(0, 64 * 1024)), row.wantCr) << row.name << ": the oracle disagrees";
+        const auto want = row.wantCr ? referenceCrLines(row.input) : referenceLines(row.input);
+        const auto fromMemory = readMemory(row.input, kDetect);
+        EXPECT_EQ(fromMemory, want) << row.name << " from memory: got " << show(fromMemory) << ", want " << show(want);
+        for (const std::size_t readSize : readSizesFor(row.input)) {
+            const auto got = readFile(row.input, detecting(kNoLineCap, readSize));
+            EXPECT_EQ(got, want) << row.name << ", read size " << readSize << ": got " << show(got) << ", want "
+                                 << show(want);
+        }
+    }
+}
+
+// The byte after the window is read too: a CR LF across the window's end is no lone CR at
+// any read size. Here it tips the balance: four lone CRs and one LF are within the window.
+TEST(LineSourceCrLineEnds, CrLfAcrossTheWindowEndIsNoLoneCr) {
+    std::string input = "a\rb\rc\rd\re\n";
+    input += std::string(64 * 1024 - 1 - input.size(), 'x') + "\r\n" + "tail\r";
+    ASSERT_EQ(input[64 * 1024 - 1], '\r');
+    const auto want = referenceLines(input);
+    for (const std::size_t readSize : {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{64 * 1024},
+                                       std::size_t{64 * 1024 + 1}, input.size()}) {
+        const auto got = readFile(input, detecting(kNoLineCap, readSize));
+        EXPECT_EQ(got, want) << "read size " << readSize << ": got " << show(got) << ", want " << show(want);
+    }
+    EXPECT_EQ(readMemory(input, kDetect), want);
+}
+
+// Every string of length 0 to 8 over a, CR, LF and NUL, read with detection: from memory
+// (with and without a cap) and from a stream at small read sizes.
+TEST(LineSourceCrLineEnds, ExhaustiveSmallInputs) {
+    const char alphabet[] = {'a', '\r', '\n', '\0'};
+#ifdef _WIN32
+    const std::size_t longestFromStream = 5;  // a temporary file per input under Wine
+#else
+    const std::size_t longestFromStream = 8;
+#endif
+    std::size_t failures = 0;
+    for (std::size_t length = 0; length <= 8; ++length) {
+        std::size_t count = 1;
+        for (std::size_t i = 0; i < length; ++i) count *= 4;
+        std::string input(length, 'a');
+        for (std::size_t n = 0; n < count && failures < 10; ++n) {
+            for (std::size_t i = 0, rest = n; i < length; ++i, rest /= 4) input[i] = alphabet[rest % 4];
+            const bool cr = hasCrLineEnds(input);
+            for (const std::size_t cap : {kNoLineCap, std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
+                const auto want = cr ? referenceCrLines(input, cap) : referenceLines(input, cap);
+                const auto got = readMemory(input, detecting(cap, kDefaultReadSize));
+                if (got != want) {
+                    ++failures;
+                    ADD_FAILURE() << "\"" << show(input) << "\" from memory, cap " << cap << ": got " << show(got)
+                                  << ", want " << show(want);
+                }
+            }
+            if (length > longestFromStream) continue;
+            for (const std::size_t readSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
+                for (const std::size_t cap : {kNoLineCap, std::size_t{2}}) {
+                    const auto want = cr ? referenceCrLines(input, cap) : referenceLines(input, cap);
+                    const auto got = readFile(input, detecting(cap, readSize));
+                    if (got != want) {
+                        ++failures;
+                        ADD_FAILURE() << "\"" << show(input) << "\" from a stream, read size " << readSize
+                                      << ", cap " << cap << ": got " << show(got) << ", want " << show(want);
+                    }
+                }
+            }
+        }
+    }
+}
+
+std::vector<Input> crInputs() {
+    return {
+        {"CR lines", "one\rtwo\r\rfour"},
+        {"CR lines with a CR LF and an LF", "one\rtwo\r\nthree\rfour\nfive\rsix\r\r\r\r\r\r\r\r\r\r"},
+        {"NUL bytes", std::string("a\0b\r\0\r\r\0", 8)},
+        {"1025 characters", std::string(1025, 'x') + "\r" + std::string(1025, 'y') + "\r"},
+        {"76-character lines", [] {
+             std::string text;
+             for (int i = 0; i < 200; ++i) text += std::string(76, static_cast<char>('A' + i % 26)) + "\r";
+             return text;
+         }()},
+    };
+}
+
+TEST(LineSourceCrLineEnds, CapCutsLongCrLines) {
+    for (const Input& input : crInputs()) {
+        for (const std::size_t cap : {std::size_t{1023}, std::size_t{1024}, std::size_t{1025}, std::size_t{75},
+                                      std::size_t{76}}) {
+            const auto want = referenceCrLines(input.bytes, cap);
+            EXPECT_EQ(readMemory(input.bytes, detecting(cap, kDefaultReadSize)), want) << input.name << ", cap " << cap;
+            for (const std::size_t readSize : {std::size_t{1}, std::size_t{3}, std::size_t{77}, std::size_t{4096}}) {
+                const auto got = readFile(input.bytes, detecting(cap, readSize));
+                EXPECT_EQ(got, want) << input.name << ", cap " << cap << ", read size " << readSize << ": got "
+                                     << show(got) << ", want " << show(want);
+            }
+        }
+    }
+}
+
+// unread, unreadTail and a mark step back over CR lines as over any others.
+TEST(LineSourceCrLineEnds, StepsBackOverCrLines) {
+    for (const Input& input : crInputs()) {
+        const auto want = referenceCrLines(input.bytes);
+        const auto starts = referenceStarts(want);
+        for (const std::size_t readSize : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
+            for (std::size_t k = 1; k <= want.size(); ++k) {
+                auto stream = streamWith(input.bytes);
+                LineSource source(stream.get(), detecting(kNoLineCap, readSize));
+                SourceLine line;
+                for (std::size_t i = 0; i + 1 < k; ++i) ASSERT_TRUE(source.next(line)) << input.name;
+                const SourceMark mark = source.mark();
+                ASSERT_TRUE(source.next(line)) << input.name;
+                source.unread();
+                EXPECT_EQ(source.position(), starts[k - 1]) << input.name << ", unread line " << k;
+                ASSERT_TRUE(source.next(line)) << input.name;
+                source.unreadTail(1);
+                const std::size_t tail = std::min<std::size_t>(1, want[k - 1].text.size());
+                EXPECT_EQ(source.position(), starts[k - 1] + tail) << input.name << ", tail of line " << k;
+                const auto rest = readAll(source);
+                const auto wantRest = referenceCrLines(input.bytes.substr(starts[k - 1] + tail));
+                EXPECT_EQ(rest, wantRest) << input.name << ", after the tail of line " << k << ": got " << show(rest)
+                                          << ", want " << show(wantRest);
+                ASSERT_TRUE(source.returnTo(mark)) << input.name;
+                const std::vector<Piece> fromMark(want.begin() + static_cast<std::ptrdiff_t>(k - 1), want.end());
+                EXPECT_EQ(readAll(source), fromMark) << input.name << ", from the mark before line " << k;
+            }
+        }
+    }
+}
+
+// lineEndAt reads the buffered bytes as next reads them.
+TEST(LineSourceCrLineEnds, LineEndAtMatchesNext) {
+    struct Row {
+        const char* name;
+        bool crLines;      // the input opens with ten CR lines, else with one LF line
+        std::string rest;  // what follows them
+        std::size_t at;    // in rest
+        std::size_t want;
+    };
+    const std::vector<Row> rows = {
+        {"LF in CR lines", true, "AAAA\nB\r", 4, 1},
+        {"CR LF in CR lines", true, "AAAA\r\nB\r", 4, 2},
+        {"lone CR in CR lines", true, "AAAA\rB\r", 4, 1},
+        {"no line end", true, "AAAA\rB\r", 3, 0},
+        {"CR at the end of the input", true, "AAAA\r", 4, 1},
+        {"past the buffered bytes", true, "AAAA\r", 5, 0},
+        {"lone CR in LF lines", false, "AA\rA\r\n", 2, 0},
+        {"CR LF in LF lines", false, "AA\rA\r\n", 4, 2},
+        {"LF in LF lines", false, "AA\nA", 2, 1},
+        {"CR at the end of LF lines", false, "\nA\r", 2, 0},
+    };
+    for (const Row& row : rows) {
+        const std::string lead = row.crLines ? std::string(10, '\r') : std::string("x\n");
+        const std::string input = lead + row.rest;
+        LineSource source(input.data(), input.size(), kDetect);
+        EXPECT_EQ(source.lineEndAt(0), 0u) << row.name << ": got a line end before the line ends were decided";
+        SourceLine line;
+        while (source.position() < lead.size()) ASSERT_TRUE(source.next(line)) << row.name;
+        ASSERT_EQ(source.position(), lead.size()) << row.name;
+        const std::size_t got = source.lineEndAt(row.at);
+        EXPECT_EQ(got, row.want) << row.name << ": got " << got << ", want " << row.want;
+        if (row.want == 0) continue;
+        // next ends a line there with as many bytes.
+        std::size_t offset = 0;
+        while (source.next(line)) {
+            offset += line.text.size();
+            if (offset >= row.at) break;
+            offset += lineEndBytes(line.end).size();
+        }
+        EXPECT_EQ(offset, row.at) << row.name << ": next ended no line there";
+        EXPECT_EQ(lineEndBytes(line.end).size(), row.want) << row.name << ": next read another line end";
+    }
+}
+
+TEST(LineSourceCrLineEnds, WithoutDetectionLoneCrsStayInLines) {
+    const std::string input = "one\rtwo\rthree\r";
+    EXPECT_EQ(readMemory(input), referenceLines(input));
+    const std::vector<Piece> want = {{"one\rtwo\rthree\r", LineEnd::kNone, false}};
+    EXPECT_EQ(readMemory(input), want);
 }
 
 }  // namespace

@@ -149,6 +149,27 @@ TEST(GetMessageText, NestedMultipartSameForCrLfAndLf) {
     EXPECT_EQ(folder.names(), (std::set<std::string>{"m0.eml", "m1.eml", "t0.txt", "t1.txt"}));
 }
 
+// The text keeps its classic form whatever the parts' transfer encoding and line ends:
+// an 8bit part is text, and LF lines end in CR LF.
+TEST(GetMessageText, EightBitPartsGiveTheClassicText) {
+    TempFolder folder;
+    const std::string encodings[] = {"7bit", "8bit", "binary"};
+    std::string texts[3];
+    for (int i = 0; i < 3; ++i) {
+        const std::string message = folder.file("m" + std::to_string(i) + ".eml");
+        const std::string target = folder.file("t" + std::to_string(i) + ".txt");
+        writeFile(message, "From: a@example.org\nMIME-Version: 1.0\nContent-Type: multipart/mixed; boundary=\"b\"\n\n"
+                           "--b\nContent-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: " +
+                               encodings[i] + "\n\ncaf\xE9 one\n\ntwo\n--b--\n");
+        EXPECT_EQ(GetMessageText(message.c_str(), target.c_str()), 5) << encodings[i];
+        texts[i] = readFile(target);
+        EXPECT_NE(texts[i].find("caf\xE9 one\r\n\r\ntwo\r\n"), std::string::npos)
+            << encodings[i] << ": got \"" << texts[i] << "\"";
+    }
+    EXPECT_EQ(texts[1], texts[0]) << "8bit differs from 7bit";
+    EXPECT_EQ(texts[2], texts[0]) << "binary differs from 7bit";
+}
+
 TEST(GetMessageText, PythonMultipartAlternative) {
     KODRA_POSIX_ONLY("runs python3 through the shell");
     ASSERT_EQ(std::system("command -v python3 >/dev/null"), 0) << "python3 is needed";
