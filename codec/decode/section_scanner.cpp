@@ -1,6 +1,7 @@
 #include "decode/section_scanner.h"
 
 #include "decode/boundary_list.h"
+#include "frame/charset_text.h"
 #include "frame/file_name_limit.h"
 #include "frame/file_names.h"
 #include "frame/utf8_text.h"
@@ -44,11 +45,20 @@ bool reduceName(std::string& name) {
     return kept;
 }
 
-// As reduceName, for a name from a MIME header: first made UTF-8, bytes that are not
-// read as Latin-1, so that a decoded or 8-bit name never reaches a file system raw.
+// As reduceName, for a name from a MIME header or a "begin" line: first made UTF-8, bytes
+// that are not read as Latin-1, so that a decoded or 8-bit name never reaches a file
+// system raw.
 bool reduceMimeName(std::string& name) {
     name.resize(std::strlen(name.c_str()));
     if (!isUtf8(name)) name = utf8OrLatin1(name);
+    return reduceName(name);
+}
+
+// As reduceName, for the name a BinHex header stores: a Macintosh file name, in Mac OS
+// Roman unless it is UTF-8 already.
+bool reduceBinHexName(std::string& name) {
+    name.resize(std::strlen(name.c_str()));
+    if (!isUtf8(name)) name = charsetToUtf8("macintosh", name);
     return reduceName(name);
 }
 
@@ -393,7 +403,7 @@ int scanBeginLine(LineSource& input, std::string& line, std::string& name, ScanS
         while (cursor < line.size() && line[cursor] == ' ') ++cursor;
         if (cursor >= line.size()) return kNoSection;
         found = line.substr(cursor);
-        if (!reduceName(found)) return kNoSection;  // a name of folders only
+        if (!reduceMimeName(found)) return kNoSection;  // a name of folders only
     }
     const std::string beginLine = found.empty() ? line : std::string();
     const bool dataFollows = readLine(input, line);
@@ -452,8 +462,7 @@ int scanBinHex(LineSource& input, std::string& line, std::string& name, ScanStat
         std::string stored;
         if (!state.binHex.readHeader(input, stored)) return kNoSection;
         name = std::move(stored);
-        name.resize(std::strlen(name.c_str()));
-        reduceName(name);
+        reduceBinHexName(name);
     } else if (!state.binHex.readHexBinHeader(input, line)) {
         return kNoSection;
     }

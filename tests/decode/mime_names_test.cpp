@@ -3,6 +3,7 @@
 // the forms real mailers write them, and "begin" lines without a name.
 #include "decode/decode_test_messages.h"
 #include "decode/recording_sink.h"
+#include "decode/reentrant_messages.h"
 #include "frame/utf8_text.h"
 #include "message/encoded_words.h"
 #include "support/temp_folder.h"
@@ -173,12 +174,29 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"BeginWithoutNameOutsideMime",
                     "Subject: x\r\n\r\nbegin 600\r\n" + encodedLines(kA, KODRA_UUENCODE) + "`\r\nend\r\n",
                     {{"Unknown.bin", kA}}},
+        // Names outside MIME headers are UTF-8 too: a "begin" line's 8-bit name is read as Latin-1.
+        MessageCase{"BeginLineLatin1NameBecomesUtf8", "Subject: x\r\n\r\n" + uuSection("caf\xE9.bin", kA),
+                    {{"caf\xC3\xA9.bin", kA}}},
+        MessageCase{"BeginLineUtf8NameStays", "Subject: x\r\n\r\n" + uuSection("\xD0\x9E\xD1\x82.bin", kA),
+                    {{"\xD0\x9E\xD1\x82.bin", kA}}},
         MessageCase{"BeginWithoutNameInLaterUnnamedPart",
                     mixed(part("b", "Content-Type: application/octet-stream; name=\"first.bin\"\r\n", kA) +
                           "--b\r\nContent-Type: text/plain\r\n\r\nbegin 644\r\n" + encodedLines(kB, KODRA_UUENCODE) +
                           "`\r\nend\r\n"),
                     {{"first.bin", kA}, {"Unknown.bin", kB}}}),
     [](const ::testing::TestParamInfo<MessageCase>& row) { return std::string(row.param.name); });
+
+#ifndef _WIN32  // the source file's name is the Mac OS Roman bytes, which only POSIX can hold
+// A BinHex header stores a Macintosh name, in Mac OS Roman: it is given as UTF-8.
+TEST(MimeNames, BinHexMacRomanNameBecomesUtf8) {
+    const std::string message = encodeFileMessage("b5", "caf\x8E.bin", kB, KODRA_BINHEX);
+    ASSERT_FALSE(message.empty());
+    const std::vector<RecordedPart> got = decodeToSink(message);
+    ASSERT_EQ(got.size(), 1u) << "got " << describe(got);
+    EXPECT_EQ(got[0].name, "caf\xC3\xA9.bin") << "got \"" << got[0].name << "\", want \"caf\xC3\xA9.bin\"";
+    EXPECT_TRUE(got[0].data == kB);
+}
+#endif
 
 // A "begin" line of mode digits alone followed by text is no section.
 TEST(MimeNames, BeginWithoutNameNeedsDataAfterIt) {
