@@ -1,14 +1,17 @@
 // decodeEncodedWords: the first line is the text, held in a block of exactly its room
 // (the second byte adds spare room), the rest is the input it may join lines from. The
 // string form, joining from a line source, gives what the fixed-room form gives with room
-// to spare whenever the input is too short to reach its join limit.
+// to spare whenever the input is too short to reach its join limit. The UTF-8 form gives
+// well-formed UTF-8 of bounded size for any input.
 #include "frame/line_source.h"
 #include "fuzz_support.h"
+#include "frame/utf8_text.h"
 #include "message/encoded_words.h"
 #include "support/reference_encoded_words.h"
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -44,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<char> following(begin + lineLength, begin + rest);
     std::FILE* input = openInput(following);
     check(input != nullptr, "cannot open the input stream");
+    // The UTF-8 form, over the whole input: always well-formed UTF-8, never more than a few
+    // bytes out per byte in (a word's byte becomes at most one character of 4 bytes, or U+FFFD).
+    const std::string_view whole(begin, rest);
+    const std::string utf8 = kodra::decodeEncodedWordsToUtf8(whole);
+    check(kodra::isUtf8(utf8), "UTF-8 form: output is not UTF-8");
+    check(utf8.size() <= 4 * whole.size() + 4, "UTF-8 form: output out of proportion to the input");
+
     const std::string before(text.data());
     const int found = kodra::reference::decodeEncodedWords(input, text.data(), room);
     std::fclose(input);
