@@ -3,6 +3,7 @@
 // that nothing but UTF-8 comes out, whatever the bytes.
 #include "frame/charset_text.h"
 #include "frame/utf8_text.h"
+#include "support/shown_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +16,7 @@
 namespace kodra::testing {
 namespace {
 
-const std::string kFffd = "\xEF\xBF\xBD";
-
-std::string shown(const std::string& text) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
-            out += c;
-        } else {
-            out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0x0F];
-        }
-    }
-    return "\"" + out + "\"";
-}
+const std::string& kFffd = kReplacementCharacter;
 
 struct Row {
     const char* name;
