@@ -65,10 +65,63 @@ std::wstring fromUtf16(std::string_view bytes, bool bigEndian) {
     return wide;
 }
 
+// ISO-2022-JP (RFC 1468) rewritten as EUC-JP, for systems without code page 50220: the
+// escape sequences choose a set, whose 7-bit bytes EUC-JP spells with the high bit set
+// (JIS X 0208 alone, half-width katakana after 0x8E, JIS X 0212 after 0x8F).
+std::string iso2022JpAsEucJp(std::string_view bytes) {
+    enum class Set { ascii, jis0208, katakana, jis0212 } set = Set::ascii;
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::string_view rest = bytes.substr(i);
+        if (rest[0] == '\x1B') {
+            struct Escape {
+                std::string_view text;
+                Set set;
+            };
+            static constexpr Escape kEscapes[] = {{"\x1B(B", Set::ascii},    {"\x1B(J", Set::ascii},
+                                                  {"\x1B$@", Set::jis0208},  {"\x1B$B", Set::jis0208},
+                                                  {"\x1B(I", Set::katakana}, {"\x1B$(D", Set::jis0212}};
+            bool known = false;
+            for (const Escape& escape : kEscapes) {
+                if (rest.substr(0, escape.text.size()) != escape.text) continue;
+                set = escape.set;
+                i += escape.text.size();
+                known = true;
+                break;
+            }
+            if (!known) out.push_back(bytes[i++]);  // left for the conversion to reject
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(rest[0]);
+        const bool graphic = byte >= 0x21 && byte <= 0x7E;
+        if (set == Set::ascii || !graphic || byte == '\r' || byte == '\n') {
+            out.push_back(rest[0]);
+            ++i;
+        } else if (set == Set::katakana) {
+            out.push_back('\x8E');
+            out.push_back(static_cast<char>(byte | 0x80));
+            ++i;
+        } else {
+            if (set == Set::jis0212) out.push_back('\x8F');
+            out.push_back(static_cast<char>(byte | 0x80));
+            if (rest.size() > 1) out.push_back(static_cast<char>(static_cast<unsigned char>(rest[1]) | 0x80));
+            i += 2;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 bool convertToUtf8(const char* name, std::string_view bytes, std::string& out) {
-    const UINT codePage = codePageOf(name);
+    UINT codePage = codePageOf(name);
+    std::string rewritten;
+    if (codePage == 50220 && !IsValidCodePage(50220) && IsValidCodePage(20932)) {
+        rewritten = iso2022JpAsEucJp(bytes);
+        bytes = rewritten;
+        codePage = 20932;
+    }
     const bool utf16 = codePage == 1200 || codePage == 1201;
     if (codePage == 0 || (!utf16 && !IsValidCodePage(codePage))) return false;
     if (bytes.empty()) return true;
