@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -126,6 +127,16 @@ bool linesFitFixedBuffers(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
+// True when a blank stands before a banner: the reader takes an indented banner (also in
+// the rest of a line it stopped inside), which the stream functions never did.
+bool hasIndentedBanner(const std::uint8_t* data, std::size_t size) {
+    static constexpr char kOpening[] = "(This file";
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    for (std::size_t at = text.find(kOpening); at != std::string_view::npos; at = text.find(kOpening, at + 1))
+        if (at > 0 && (text[at - 1] == ' ' || text[at - 1] == '\t')) return true;
+    return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -141,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(readerDrive(fromStream) == fromMemory, "the reader differs between memory and a stream");
         std::fclose(stream);
     }
-    if (size > 0 && linesFitFixedBuffers(data, size))
+    if (size > 0 && linesFitFixedBuffers(data, size) && !hasIndentedBanner(data, size))
         check(streamDrive(bytes) == fromMemory, "the reader differs from the stream functions");
     return 0;
 }
