@@ -56,8 +56,8 @@ TEST(RawSectionCopier, CopiesEveryByteUpToTheBoundarysLineEnd) {
             return copyRawSection(boundaries, source, sink, std::string());
         };
         for (const CopyOutcome& got : copyEveryWay(row.body, copy, row.cap)) {
-            EXPECT_EQ(got.written, row.want) << row.name << ", " << got.where << ": got \"" << visible(got.written)
-                                             << "\", want \"" << visible(row.want) << "\"";
+            EXPECT_EQ(got.written, row.want) << row.name << ", " << got.where << ": got " << shown(got.written)
+                                             << ", want " << shown(row.want);
             EXPECT_TRUE(got.result.written && got.result.headerEnded) << row.name << ", " << got.where;
             EXPECT_EQ(got.nextLine, row.wantNext) << row.name << ", " << got.where;
         }
@@ -80,7 +80,7 @@ TEST(RawSectionCopier, SkipsTheRestOfTheHeaderFirst) {
         return copyRawSection(boundaries, source, sink, "Content-Type: application/octet-stream");
     };
     for (const CopyOutcome& got : copyEveryWay("X-Other: 1\r\n\r\n\x01\x02\r\n--b\r\nafter\r\n", copy))
-        EXPECT_EQ(got.written, "\x01\x02") << got.where << ": got \"" << visible(got.written) << "\"";
+        EXPECT_EQ(got.written, "\x01\x02") << got.where << ": got " << shown(got.written);
     for (const CopyOutcome& got : copyEveryWay("X-Other: 1\r\n", copy)) {
         EXPECT_FALSE(got.result.headerEnded) << got.where << ": got the header ended";
         EXPECT_EQ(got.written, "") << got.where;

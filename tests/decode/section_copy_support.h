@@ -7,6 +7,7 @@
 #include "frame/byte_sink.h"
 #include "frame/line_source.h"
 #include "support/memory_stream.h"
+#include "support/shown_bytes.h"
 
 #include <functional>
 #include <string>
@@ -28,18 +29,6 @@ public:
 private:
     bool refuse_;
 };
-
-// Shows control bytes, for messages.
-inline std::string visible(const std::string& bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\0') out += "\\0";
-        else out += c;
-    }
-    return out;
-}
 
 // What one copy gave: the bytes written, the copier's result and the line after it.
 struct CopyOutcome {

@@ -51,7 +51,7 @@ TEST(TextSectionCopier, KeepsTheMessagesLineEndsOrWritesCrLf) {
             };
             for (const CopyOutcome& got : copyEveryWay(row.body, copy)) {
                 EXPECT_EQ(got.written, want) << row.name << ", " << mode << ", " << got.where << ": got \""
-                                             << visible(got.written) << "\", want \"" << visible(want) << "\"";
+                                             << shown(got.written) << ", want " << shown(want);
                 EXPECT_TRUE(got.result.written && got.result.headerEnded) << row.name << ", " << got.where;
                 const bool bounded = row.body.find("--b") != std::string::npos;
                 EXPECT_EQ(got.nextLine, bounded ? "after" : "<end>") << row.name << ", " << got.where << ": got \""
@@ -66,7 +66,7 @@ TEST(TextSectionCopier, SkipsTheRestOfTheHeaderFirst) {
         return copyTextSection(boundaries, source, sink, "Content-Type: text/plain", false, TextLineEnds::message);
     };
     for (const CopyOutcome& got : copyEveryWay("X-Other: 1\n\nbody\n--b\nafter\n", copy))
-        EXPECT_EQ(got.written, "body\n") << got.where << ": got \"" << visible(got.written) << "\"";
+        EXPECT_EQ(got.written, "body\n") << got.where << ": got " << shown(got.written);
     for (const CopyOutcome& got : copyEveryWay("X-Other: 1\nX-More: 2\n", copy)) {
         EXPECT_FALSE(got.result.headerEnded) << got.where << ": got the header ended";
         EXPECT_EQ(got.written, "") << got.where;
