@@ -50,7 +50,7 @@ TEST(TextSectionCopier, KeepsTheMessagesLineEndsOrWritesCrLf) {
                 return copyTextSection(boundaries, source, sink, std::string(), row.quotedPrintable, lineEnds);
             };
             for (const CopyOutcome& got : copyEveryWay(row.body, copy)) {
-                EXPECT_EQ(got.written, want) << row.name << ", " << mode << ", " << got.where << ": got \""
+                EXPECT_EQ(got.written, want) << row.name << ", " << mode << ", " << got.where << ": got "
                                              << shown(got.written) << ", want " << shown(want);
                 EXPECT_TRUE(got.result.written && got.result.headerEnded) << row.name << ", " << got.where;
                 const bool bounded = row.body.find("--b") != std::string::npos;
