@@ -2,6 +2,7 @@
 // RFC 5322, 4.3 do not concern keep the reading the library has always given them; those
 // they do concern are read anew, each shown with its reading before.
 #include "kodra32.h"
+#include "message/mime_time_want.h"
 
 #include <gtest/gtest.h>
 
@@ -11,27 +12,12 @@
 
 namespace {
 
-struct Want {
-    int year, month, dayOfWeek, day, hour, minute, second;
-};
+using mime_time_test::show;
+using mime_time_test::Want;
 
 constexpr Want kNoDate{0, 0, 0, 0, 0, 0, 0};
 
 bool isNoDate(const Want& w) { return std::memcmp(&w, &kNoDate, sizeof w) == 0; }
-
-std::string show(const KodraSystemTime& t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u (dow %u) %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay,
-                  t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-    return text;
-}
-
-std::string show(const Want& w) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d (dow %d) %02d:%02d:%02d.000", w.year, w.month, w.day,
-                  w.dayOfWeek, w.hour, w.minute, w.second);
-    return text;
-}
 
 struct Case {
     const char* name;
