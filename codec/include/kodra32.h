@@ -49,6 +49,7 @@ extern "C" {
 #define KODRA_BINHEX 3
 #define KODRA_XXENCODE 4
 #define KODRA_QUOTED_PRINTABLE 5
+#define KODRA_YENC 6 /* yEnc 1.3: EncodeFileEx and KodraEncodeFile only, not the buffer codec */
 
 /* Date and time, laid out like the Windows SYSTEMTIME record: eight unsigned 16-bit fields. */
 typedef struct KodraSystemTime {
@@ -303,6 +304,7 @@ typedef struct KodraContext KodraContext;
 #define KODRA_ENCODING_TEXT 5             /* 7bit, 8bit, plain or HTML text */
 #define KODRA_ENCODING_QUOTED_PRINTABLE 6
 #define KODRA_ENCODING_UU_TABLE 7         /* UUencode with a private "table" alphabet */
+#define KODRA_ENCODING_YENC 8             /* yEnc 1.3, sizes and CRC-32 checked */
 
 /* The final status of a part, as reported to a sink. */
 #define KODRA_PART_DECODED 0 /* every byte delivered, all checks passed */
@@ -390,6 +392,134 @@ KODRA_API int KODRA_CALL KodraListMemoryParts(KodraContext *context, const void 
 #define KODRA_NO_SUCH_FIELD (-2)
 KODRA_API int KODRA_CALL KodraGetHeaderField(KodraContext *context, const char *path, const char *fieldName,
                                              char *buffer, size_t size);
+
+/*
+ * yEnc encoding. Writes sourcePath as a yEnc posting (type KODRA_YENC): with partSize 0 one
+ * article body "=ybegin line=128 size=... name=..." ... "=yend size=... crc32=..." in
+ * outputPath; with partSize > 0 the file is cut into parts of partSize bytes, each written
+ * to its own file (outputPath for the first, then numbered as SplitFile numbers) with
+ * "=ybegin part= total=", "=ypart begin= end=" and "=yend size= part= pcrc32= crc32=".
+ * Types 1 to 5 write EncodeFileEx's flags-1 part into outputPath (partSize must be 0).
+ * Returns the number of files written; 0 for a null argument, an unknown type, a negative
+ * partSize or a failed read or write (what was written is removed again).
+ */
+KODRA_API int KODRA_CALL KodraEncodeFile(KodraContext *context, const char *sourcePath, const char *outputPath,
+                                         int type, long long partSize);
+
+/*
+ * Postings split over several articles, joined again. An input is a file (path) or a memory
+ * block (path null, data and size). Together, the inputs may hold yEnc parts ("=ybegin
+ * part= total=", joined by name, total and "=ypart" ranges), UUencoded articles whose
+ * subjects carry "(n/m)" or "[n/m]" marks (joined by subject and total) and MIME
+ * message/partial messages (joined by id, number and total; RFC 2046, 5.2.2), in any
+ * order and in any number per input.
+ */
+#define KODRA_POSTING_YENC 1
+#define KODRA_POSTING_UU 2
+#define KODRA_POSTING_PARTIAL 3
+
+#define KODRA_POSTING_COMPLETE 0   /* every part found, joined, every check passed */
+#define KODRA_POSTING_INCOMPLETE 1 /* parts missing: nothing passed off as complete */
+#define KODRA_POSTING_FAILED 2     /* a CRC, size or other check failed, or it could not be written */
+
+typedef struct KodraInput {
+    const char *path; /* a file, or null for the memory block below */
+    const void *data;
+    size_t size;
+} KodraInput;
+
+typedef struct KodraPosting {
+    int kind;               /* KODRA_POSTING_* */
+    const char *nameUtf8;   /* the file name (message/partial: the id) */
+    int total;              /* parts the posting announces (0: unknown) */
+    int found;              /* distinct parts found */
+    const int *missing;     /* part numbers not found, ascending */
+    int missingCount;
+    const int *duplicates;  /* part numbers found more than once */
+    int duplicateCount;
+    const int *overlapping; /* part numbers whose byte ranges overlap another part's */
+    int overlappingCount;
+    int status;             /* KODRA_POSTING_COMPLETE, _INCOMPLETE or _FAILED */
+    const char *reason;     /* why it is not complete, in words (empty when complete) */
+    const char *path;       /* folder decodes: the file written (a marked name when not complete) or null */
+} KodraPosting;
+
+/* A caller's receiver of one report per posting found. */
+typedef struct KodraPostingReport {
+    void *context;
+    void(KODRA_CALL *posting)(void *context, const KodraPosting *posting);
+} KodraPostingReport;
+
+/*
+ * Decodes count inputs together. Split postings are joined across all of them, whatever
+ * the order of the inputs and of the parts; everything else in them is decoded as
+ * KodraDecodeFileTo (folder given) or KodraDecodeFileToSink (folder null, sink given)
+ * decodes it. A posting that is incomplete or fails a check never appears under its final
+ * name: folder decodes keep what could be decoded under the name with ".incomplete"
+ * appended, and say so in the report; sinks get it with KODRA_PART_FAILED. report (may be
+ * null) gets every posting. Returns the number of parts and postings decoded completely;
+ * -1 for a null context, no inputs, neither folder nor sink, or an input that cannot be read.
+ */
+KODRA_API int KODRA_CALL KodraDecodeInputs(KodraContext *context, const KodraInput *inputs, int count,
+                                           const char *folder, const KodraSink *sink,
+                                           const KodraPostingReport *report);
+
+/* Lists the postings of count inputs to report, with the parts found and missing, decoding
+ * nothing. Returns the number of postings; -1 as above. */
+KODRA_API int KODRA_CALL KodraListPostings(KodraContext *context, const KodraInput *inputs, int count,
+                                           const KodraPostingReport *report);
+
+/*
+ * Archives. An input is an mbox file (mboxo or mboxrd; "-" reads standard input), a Maildir
+ * folder (cur/ and new/), a folder of message files (searched recursively) or a single
+ * message. Every part of every message is decoded into outputFolder, one folder per
+ * message (named from the message's position and Message-ID) or, with byHash, one file
+ * per distinct content under its SHA-256 ("ab/abcdef..."), and described by one manifest
+ * record: a JSON object on one line (the schema is in docs/manifest.md).
+ */
+typedef struct KodraExtractProgress {
+    long long messages;   /* messages done */
+    long long bytesDone;  /* input bytes done */
+    long long bytesTotal; /* input bytes in all (0: unknown, as for standard input) */
+    long long failures;   /* records that are not "decoded" */
+} KodraExtractProgress;
+
+typedef struct KodraExtractOptions {
+    int jobs;                 /* workers; 0 or less: one per core. Results do not depend on it. */
+    int byHash;               /* 1: one file per distinct content under its SHA-256 */
+    const char *manifestPath; /* JSON Lines file the records are appended to (null: none) */
+    int resume;               /* 1: skip the messages manifestPath records already */
+    void *context;            /* handed back to the callbacks */
+    /* Every manifest record, in input order (json is one line, without its line end). */
+    void(KODRA_CALL *record)(void *context, const char *json, size_t size);
+    /* Progress, now and then; 0 stops the run cleanly after the messages under way. */
+    int(KODRA_CALL *progress)(void *context, const KodraExtractProgress *progress);
+} KodraExtractOptions;
+
+/*
+ * Extracts count archive inputs into outputFolder (null: decode and describe only,
+ * writing no part, the records' "path" then null). Returns 0 when every record says
+ * "decoded", 1 when any failed or is incomplete (the run goes on past them), 2 when it was
+ * stopped, -1 for a null context or options, no inputs, or an output folder or manifest
+ * that cannot be made.
+ */
+KODRA_API int KODRA_CALL KodraExtract(KodraContext *context, const char *const *inputs, int count,
+                                      const char *outputFolder, const KodraExtractOptions *options);
+
+/*
+ * One block of an archive in memory: an mbox range that begins at a "From " line (isMbox 1)
+ * or one message (isMbox 0), which sits at byte baseOffset of the input called inputName.
+ * Every part of every message is decoded and handed to part with its manifest record (its
+ * "path" the by-hash path relative to the output folder, "ab/abcdef...") and its decoded
+ * bytes, valid during the call; nothing is written. Records and bytes equal those that
+ * KodraExtract gives for the same messages with byHash. Returns the number of messages,
+ * -1 for a null argument.
+ */
+typedef void(KODRA_CALL *KodraExtractedPart)(void *context, const char *json, size_t jsonSize,
+                                              const void *bytes, size_t size);
+KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext *context, const void *data, size_t size,
+                                            const char *inputName, long long baseOffset, int isMbox,
+                                            void *partContext, KodraExtractedPart part);
 
 #ifdef __cplusplus
 }

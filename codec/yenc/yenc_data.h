@@ -1,0 +1,19 @@
+// The yEnc data coder (yEnc 1.3): a byte is written as (byte + 42) mod 256, and the
+// critical results (NUL, LF, CR, "=") as "=" followed by the result + 64.
+#pragma once
+
+#include <cstddef>
+
+namespace kodra {
+
+// What a chunk of yEnc data leaves for the next one.
+struct YencDecodeState {
+    bool escaped = false;  // the last chunk ended in "="
+};
+
+// Decodes size characters of yEnc data at in into out (room: size bytes) and returns the
+// bytes written. CR and LF are skipped wherever they stand, so whole lines with their
+// line ends may be given, in chunks cut anywhere.
+std::size_t yencDecode(YencDecodeState& state, const char* in, std::size_t size, unsigned char* out) noexcept;
+
+}  // namespace kodra
