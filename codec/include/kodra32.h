@@ -521,6 +521,18 @@ KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext *context, const void *d
                                             const char *inputName, long long baseOffset, int isMbox,
                                             void *partContext, KodraExtractedPart part);
 
+/*
+ * Reads one archive input (as KodraExtract takes them) and hands every message to message,
+ * in order: for an mbox its "From " line's byte offset and its text without that line,
+ * quoted "From " lines unquoted; for Maildir and folders the file's path relative to the
+ * input (offset 0). data is valid during the call; message returns 0 to stop. Returns the
+ * number of messages handed on, -1 for a null argument or an input that cannot be read.
+ */
+typedef int(KODRA_CALL *KodraArchiveMessage)(void *context, const char *file, long long offset,
+                                              const void *data, size_t size);
+KODRA_API int KODRA_CALL KodraReadArchive(KodraContext *context, const char *input, void *messageContext,
+                                          KodraArchiveMessage message);
+
 #ifdef __cplusplus
 }
 #endif
