@@ -123,6 +123,36 @@ TEST(MboxFile, RangesMatchTheMemoryCut) {
     }
 }
 
+// A separator that straddles the end of a reading window, at every position around it.
+TEST(MboxFile, SeparatorAcrossTheReadingWindow) {
+    TempFolder temp;
+    const std::string path = temp.file("box");
+    const std::size_t window = 64 * 1024;
+    for (std::size_t at = window - 8; at <= window + 8; ++at) {
+        // "From a\n", a body line that ends two bytes before at, the empty line, "From b".
+        std::string mbox = "From a\n" + std::string(at - 7 - 2, 'x') + "\n\nFrom b\ny\n";
+        ASSERT_EQ(mbox.compare(at, 6, "From b"), 0);
+        writeFile(path, mbox);
+        for (const std::size_t chunk : {std::size_t{1}, at - 3, at, at + 1}) {
+            const ArchiveListing listing = listArchiveUnits(path, 0, chunk);
+            std::vector<long long> got;
+            for (const ArchiveUnit& unit : listing.units) got.push_back(unit.offset);
+            const std::vector<long long> want =
+                chunk <= at ? std::vector<long long>{0, static_cast<long long>(at)} : std::vector<long long>{0};
+            EXPECT_EQ(got, want) << "separator at " << at << ", chunk " << chunk;
+            std::FILE* stream = std::fopen(path.c_str(), "rb");
+            ASSERT_NE(stream, nullptr);
+            std::vector<long long> blocks;
+            readMboxStream(stream, chunk, [&blocks](long long offset, std::string_view) {
+                blocks.push_back(offset);
+                return true;
+            });
+            std::fclose(stream);
+            EXPECT_EQ(blocks, want) << "stream: separator at " << at << ", chunk " << chunk;
+        }
+    }
+}
+
 TEST(MboxFile, MessagesOfTheRangesEqualTheWhole) {
     const std::string mbox = sampleMbox(40);
     std::vector<std::pair<long long, std::string>> want;
