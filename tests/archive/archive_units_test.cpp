@@ -190,6 +190,49 @@ TEST(MboxFile, ShrunkFileIsAnErrorWhenRead) {
     EXPECT_FALSE(readArchiveUnit(listing.units[0], bytes, error)) << "a removed file was read";
 }
 
+TEST(ArchiveUnits, ReadingUnits) {
+    TempFolder temp;
+    static const char kMessage[] = "Subject: x\r\n\r\nbody\0with a NUL";
+    const std::string message(kMessage, sizeof kMessage - 1);
+    writeFile(temp.file("message"), message);
+    writeFile(temp.file("box"), "From a\nx\n\nFrom b\ny\n");
+    ArchiveUnit standardInput;
+    standardInput.kind = ArchiveKind::standardInput;
+    standardInput.path = "-";
+    ArchiveUnit failed;
+    failed.path = temp.file("message");
+    failed.error = "listed with an error";
+    ArchiveUnit beyond;
+    beyond.kind = ArchiveKind::mbox;
+    beyond.path = temp.file("box");
+    beyond.offset = 10;
+    beyond.size = 100;
+    ArchiveUnit negative = beyond;
+    negative.offset = -1;
+    negative.size = 1;
+    struct Case {
+        const char* name;
+        ArchiveUnit unit;
+        bool ok;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"message file whole", listArchiveUnits(temp.file("message"), 0, 1).units.at(0), true, message},
+        {"second mbox range", listArchiveUnits(temp.file("box"), 0, 1).units.at(1), true, "From b\ny\n"},
+        {"standard input is no file unit", standardInput, false, ""},
+        {"unit listed with an error", failed, false, ""},
+        {"range beyond the end", beyond, false, ""},
+        {"negative offset", negative, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = "old", error;
+        const bool ok = readArchiveUnit(c.unit, bytes, error);
+        EXPECT_EQ(ok, c.ok) << c.name << ": got " << shown(bytes) << " (" << error << ")";
+        EXPECT_EQ(bytes, c.want) << c.name << ": got " << shown(bytes) << ", want " << shown(c.want);
+        EXPECT_EQ(error.empty(), c.ok) << c.name << ": got error " << shown(error);
+    }
+}
+
 TEST(Maildir, OrderAndWhatIsLeftOut) {
     KODRA_POSIX_ONLY("symbolic links");
     TempFolder temp;
