@@ -263,22 +263,56 @@ TEST(Maildir, OrderAndWhatIsLeftOut) {
     EXPECT_EQ(bytes, "cur B");
 }
 
-TEST(Maildir, UnreadableFileIsAnErrorUnit) {
+TEST(ArchiveUnits, UnreadableEntriesAreErrorUnits) {
+    KODRA_POSIX_ONLY("file permissions");
+    if (testing::writesThroughPermissions()) GTEST_SKIP() << "permissions do not bind this user";
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;   // created with one byte each
+        std::string locked;               // made unreadable
+        std::vector<std::string> want;
+    };
+    const Case cases[] = {
+        {"Maildir file", {"cur/a", "cur/b"}, "cur/a", {"cur/a!", "cur/b"}},
+        {"Maildir new/", {"cur/a", "new/b"}, "new", {"cur/a", "new!"}},
+        {"folder file", {"a", "b"}, "b", {"a", "b!"}},
+        {"subfolder", {"a/x", "b/y", "c"}, "a", {"a!", "b/y", "c"}},
+    };
+    for (const Case& c : cases) {
+        TempFolder temp;
+        const fs::path root = temp.path() / "input";
+        for (const std::string& file : c.files) {
+            fs::create_directories((root / file).parent_path());
+            writeFile((root / file).string(), "1");
+        }
+        fs::permissions(root / c.locked, fs::perms::none);
+        const ArchiveListing listing = listArchiveUnits(root.string(), 0, 0);
+        EXPECT_TRUE(listing.error.empty()) << c.name << ": " << listing.error;
+        EXPECT_EQ(namesOf(listing), c.want) << c.name << ": got " << joined(namesOf(listing)) << ", want "
+                                            << joined(c.want);
+        for (const ArchiveUnit& unit : listing.units) {
+            if (unit.error.empty()) continue;
+            std::string bytes, error;
+            EXPECT_FALSE(readArchiveUnit(unit, bytes, error)) << c.name << ": " << unit.file << " was read";
+            EXPECT_EQ(error, unit.error) << c.name;
+        }
+        fs::permissions(root / c.locked, fs::perms::owner_all);  // lets the folder be removed
+    }
+}
+
+TEST(ArchiveUnits, UnreadableInputIsAListingError) {
     KODRA_POSIX_ONLY("file permissions");
     if (testing::writesThroughPermissions()) GTEST_SKIP() << "permissions do not bind this user";
     TempFolder temp;
-    const fs::path root = temp.path() / "mail";
-    fs::create_directories(root / "cur");
-    writeFile((root / "cur" / "a").string(), "a");
-    writeFile((root / "cur" / "b").string(), "b");
-    fs::permissions(root / "cur" / "a", fs::perms::none);
-    const ArchiveListing listing = listArchiveUnits(root.string(), 0, 0);
-    const std::vector<std::string> want = {"cur/a!", "cur/b"};
-    EXPECT_EQ(namesOf(listing), want) << "got " << joined(namesOf(listing)) << ", want " << joined(want);
-    std::string bytes, error;
-    ASSERT_EQ(listing.units.size(), 2u);
-    EXPECT_FALSE(readArchiveUnit(listing.units[0], bytes, error));
-    EXPECT_EQ(error, listing.units[0].error);
+    fs::create_directories(temp.path() / "folder");
+    writeFile(temp.file("file"), "From a\n");
+    for (const char* name : {"folder", "file"}) {
+        fs::permissions(temp.path() / name, fs::perms::none);
+        const ArchiveListing listing = listArchiveUnits(temp.file(name), 0, 0);
+        EXPECT_FALSE(listing.error.empty()) << name << " was listed";
+        EXPECT_TRUE(listing.units.empty()) << name << ": got " << listing.units.size() << " units";
+        fs::permissions(temp.path() / name, fs::perms::owner_all);
+    }
 }
 
 TEST(Folders, RecursiveSortedLinksNotFollowed) {
