@@ -16,7 +16,7 @@ packages=(
   g++ cmake ninja-build pkg-config binutils   # toolchain (nm for the export check)
   libgtest-dev libgmock-dev libbenchmark-dev  # test and benchmark frameworks
   libcli11-dev                                # argument parser of the kodra command
-  python3 sharutils mpack macutils coreutils  # peers the interop tests run against
+  python3 sharutils mpack macutils coreutils uudeview  # peers the interop tests run against
   clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
