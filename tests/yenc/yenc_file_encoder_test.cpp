@@ -2,7 +2,7 @@
 // the other types, refusals and the removal of what a failed job wrote.
 #include "../encode/encode_test_support.h"
 #include "kodra32.h"
-#include "yenc_test_support.h"
+#include "yenc_section_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST_F(YencFileEncoderTest, SinglePartCarriesSizeNameAndCrc) {
         EXPECT_EQ(section.begin->size, static_cast<long long>(c.size));
         EXPECT_EQ(section.begin->name, "data.bin");
         EXPECT_EQ(section.end->size, static_cast<long long>(c.size));
-        EXPECT_EQ(section.end->crc32, crcOf(content));
+        EXPECT_EQ(section.end->crc32, crcOfBytes(content));
         EXPECT_FALSE(section.end->pcrc32);
         EXPECT_EQ(section.data, content) << "decoded data differs";
         EXPECT_FALSE(section.trailing);
@@ -101,9 +101,9 @@ TEST_F(YencFileEncoderTest, PartsCarryTheirRangesAndCrcs) {
             EXPECT_EQ(section.part->end, static_cast<long long>(begin + length));
             EXPECT_EQ(section.end->size, static_cast<long long>(length)) << "=yend size is the part's";
             EXPECT_EQ(section.end->part, k);
-            EXPECT_EQ(section.end->pcrc32, crcOf(content.substr(begin, length)));
+            EXPECT_EQ(section.end->pcrc32, crcOfBytes(content.substr(begin, length)));
             if (k == c.parts) {
-                EXPECT_EQ(section.end->crc32, crcOf(content)) << "the last part carries the file's CRC";
+                EXPECT_EQ(section.end->crc32, crcOfBytes(content)) << "the last part carries the file's CRC";
             } else {
                 EXPECT_FALSE(section.end->crc32);
             }
@@ -225,7 +225,7 @@ TEST_F(YencFileEncoderTest, EncodeFileExWritesAYencPart) {
         const ReadSection section = readSection(part.substr(start, end - start));
         ASSERT_TRUE(section.begin && section.end);
         EXPECT_EQ(section.begin->name, "data.bin");
-        EXPECT_EQ(section.end->crc32, crcOf(content));
+        EXPECT_EQ(section.end->crc32, crcOfBytes(content));
         EXPECT_EQ(section.data, content);
     }
     EXPECT_EQ(EncodeFile(folder.file("data.bin").c_str(), folder.file("never.mim").c_str(), "b", 6, 0), 0)

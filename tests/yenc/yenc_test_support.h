@@ -1,62 +1,50 @@
-// Helpers of the yEnc encoding tests: a yEnc section read back into its control lines and
-// its decoded bytes.
+// A small yEnc encoder for the tests: every critical character escaped, and optionally
+// more, so that the decoders meet escapes wherever a line may hold them.
 #pragma once
 
 #include "yenc/crc32.h"
-#include "yenc/yenc_data.h"
-#include "yenc/yenc_lines.h"
 
-#include <gtest/gtest.h>
-
-#include <optional>
+#include <cstdint>
+#include <random>
 #include <string>
-#include <vector>
 
-namespace kodra::test {
+namespace kodra::testing {
 
-struct ReadSection {
-    std::optional<YencLine> begin;
-    std::optional<YencLine> part;
-    std::optional<YencLine> end;
-    std::string data;        // decoded
-    std::size_t lines = 0;   // data lines
-    bool trailing = false;   // anything after "=yend"
-};
-
-// Reads the yEnc section in text (lines ending in CR LF): its control lines, parsed, and
-// its data lines, decoded.
-inline ReadSection readSection(const std::string& text) {
-    ReadSection section;
-    YencDecodeState state;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        const std::string line = text.substr(start, end - start);
-        if (section.end) {
-            section.trailing = true;
-            break;
+// data as yEnc lines of `lineLength` characters (an escape may make one longer), each
+// ended by `lineEnd`; escapeAll escapes every byte whose escaped form is no line end.
+inline std::string yencEncode(const std::string& data, std::size_t lineLength = 128, const char* lineEnd = "\r\n",
+                              bool escapeAll = false) {
+    std::string out;
+    std::size_t column = 0;
+    for (const char c : data) {
+        const auto encoded = static_cast<unsigned char>(static_cast<unsigned char>(c) + 42);
+        const bool critical = encoded == 0 || encoded == '\n' || encoded == '\r' || encoded == '=';
+        const auto escaped = static_cast<unsigned char>(encoded + 64);
+        if (critical || (escapeAll && escaped != '\n' && escaped != '\r')) {
+            out += '=';
+            out += static_cast<char>(escaped);
+            column += 2;
+        } else {
+            out += static_cast<char>(encoded);
+            ++column;
         }
-        if (!section.begin) {
-            section.begin = parseYencLine(line);
-            if (!section.begin || section.begin->kind != YencLineKind::begin) ADD_FAILURE() << "first line: " << line;
-            continue;
+        if (column >= lineLength) {
+            out += lineEnd;
+            column = 0;
         }
-        if (line.rfind("=ypart ", 0) == 0) {
-            section.part = parseYencLine(line);
-            continue;
-        }
-        if (line.rfind("=yend ", 0) == 0) {
-            section.end = parseYencLine(line);
-            continue;
-        }
-        ++section.lines;
-        std::string bytes(line.size(), '\0');
-        bytes.resize(yencDecode(state, line.data(), line.size(), reinterpret_cast<unsigned char*>(&bytes[0])));
-        section.data += bytes;
     }
-    if (start != text.size()) section.trailing = true;
-    return section;
+    if (column > 0) out += lineEnd;
+    return out;
 }
 
-inline std::uint32_t crcOf(const std::string& bytes) { return crc32Update(0, bytes.data(), bytes.size()); }
+// `size` bytes from a seeded generator.
+inline std::string randomBytes(std::size_t size, std::uint32_t seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
 
-}  // namespace kodra::test
+inline std::uint32_t crcOf(const std::string& data) { return crc32Update(0, data.data(), data.size()); }
+
+}  // namespace kodra::testing
