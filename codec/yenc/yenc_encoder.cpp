@@ -85,8 +85,34 @@ std::size_t yencEncode(YencEncodeState& state, const std::uint8_t* in, std::size
     if (size == 0) return 0;
     std::size_t w = 0;
     if (state.pending >= 0) w += put(state, static_cast<std::uint8_t>(state.pending), false, out);
-    for (std::size_t i = 0; i + 1 < size; ++i) w += put(state, in[i], false, out + w);
-    state.pending = in[size - 1];
+    const std::size_t count = size - 1;  // the last byte is held back
+    std::size_t i = 0;
+    while (i < count) {
+        // Inside a line, two characters short of its end, only the critical characters are
+        // escaped and no line can end: the hot loop.
+        std::size_t column = state.column;
+        if (column > 0 && column + 2 < state.lineLength) {
+            char* o = out + w;
+            const char* const start = o;
+            while (i < count && column + 2 < state.lineLength) {
+                const auto c = static_cast<std::uint8_t>(in[i++] + 42);
+                if (kClasses[c] == YencClass::critical) {
+                    o[0] = '=';
+                    o[1] = static_cast<char>(static_cast<std::uint8_t>(c + 64));
+                    o += 2;
+                    column += 2;
+                } else {
+                    *o++ = static_cast<char>(c);
+                    ++column;
+                }
+            }
+            state.column = column;
+            w += static_cast<std::size_t>(o - start);
+            continue;
+        }
+        w += put(state, in[i++], false, out + w);
+    }
+    state.pending = in[count];
     return w;
 }
 
