@@ -71,9 +71,9 @@ int runBuffer(const BufferOptions& options) {
         return kFailure;
     }
     std::vector<char> output(std::max<std::size_t>(1, encode ? encodedRoom(n, type->type) : decodedRoom(n, type->type)));
-    const long long written =
-        encode ? KodraEncodeBuffer(input.data(), n, output.data(), output.size(), type->type)
-               : KodraDecodeBuffer(input.data(), n, output.data(), output.size(), type->type);
+    const char* bytes = input.empty() ? "" : input.data();  // never null, also for no input
+    const long long written = encode ? KodraEncodeBuffer(bytes, n, output.data(), output.size(), type->type)
+                                     : KodraDecodeBuffer(bytes, n, output.data(), output.size(), type->type);
     if (written < 0) {
         std::fprintf(stderr, "kodra: buffer: the library refused the input\n");
         return kFailure;
