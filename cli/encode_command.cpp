@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "platform/platform.h"
 #include "printable_text.h"
 #include "progress_line.h"
+#include "size_argument.h"
+#include "yenc_posting.h"
 
 namespace kodra::cli {
 namespace {
@@ -27,6 +30,7 @@ struct EncodeOptions {
     std::string subject;
     std::string from;
     bool classic = false;
+    std::string partSize;
     std::vector<std::string> files;
 };
 
@@ -102,11 +106,39 @@ void discard(const MessageOutput& output) {
     reportError(output.path, "was replaced and is left incomplete");
 }
 
+// A yEnc posting of one file, whole or in parts of --part-size bytes.
+int runYencEncode(const EncodeOptions& options) {
+    if (options.files.size() != 1) {
+        std::fprintf(stderr, "kodra: encode: -t yenc takes one FILE\n");
+        return kFailure;
+    }
+    if (options.classic) {
+        std::fprintf(stderr, "kodra: encode: --classic does not apply to -t yenc\n");
+        return kFailure;
+    }
+    long long partSize = 0;
+    if (!options.partSize.empty()) {
+        const std::optional<int> size = parseSize(options.partSize);
+        if (!size) {
+            std::fprintf(stderr, "kodra: encode: bad --part-size \"%s\" (a positive byte count, k or m suffix)\n",
+                         printable(options.partSize).c_str());
+            return kFailure;
+        }
+        partSize = *size;
+    }
+    return writeYencPosting(options.files.front(), options.output, partSize);
+}
+
 int runEncode(const EncodeOptions& options) {
     const EncodingType* type = findEncodingType(options.type);
     if (!type) {
-        std::fprintf(stderr, "kodra: encode: unknown type \"%s\" (use base64, uu, xx, binhex or qp)\n",
+        std::fprintf(stderr, "kodra: encode: unknown type \"%s\" (use base64, uu, xx, binhex, qp or yenc)\n",
                      printable(options.type).c_str());
+        return kFailure;
+    }
+    if (type->type == KODRA_YENC) return runYencEncode(options);
+    if (!options.partSize.empty()) {
+        std::fprintf(stderr, "kodra: encode: --part-size needs -t yenc\n");
         return kFailure;
     }
     std::vector<std::string> sources;
@@ -160,11 +192,14 @@ int runEncode(const EncodeOptions& options) {
 void addEncodeCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<EncodeOptions>();
     CLI::App* command = app.add_subcommand(
-        "encode", "Write one MIME message carrying every FILE as an attachment");
-    command->add_option("-t,--type", options->type, "base64 (default), uu, xx, binhex or qp");
+        "encode", "Write one MIME message carrying every FILE as an attachment, or one FILE as a yEnc posting");
+    command->add_option("-t,--type", options->type, "base64 (default), uu, xx, binhex, qp or yenc");
     command->add_option("-o,--output", options->output,
                         "Message file to write (default: the first FILE with extension .MIM, .UUE, "
-                        ".XXE, .HQX or .QP, numbered when it exists)");
+                        ".XXE, .HQX, .QP or .YNC, numbered when it exists)");
+    command->add_option("--part-size", options->partSize,
+                        "yenc: cut FILE into parts of SIZE bytes (k or m suffix), one file each: "
+                        "the output, then its numbered names");
     command->add_flag("--classic", options->classic,
                       "Write the library's original part layout instead of the standard one");
     command->add_option("--subject", options->subject, "Subject (default: the file names)");

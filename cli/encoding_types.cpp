@@ -14,6 +14,7 @@ constexpr EncodingType kTypes[] = {
     {"xx", KODRA_XXENCODE, ".XXE", true},
     {"binhex", KODRA_BINHEX, ".HQX", false},
     {"qp", KODRA_QUOTED_PRINTABLE, ".QP", true},
+    {"yenc", KODRA_YENC, ".YNC", true},
 };
 
 }  // namespace

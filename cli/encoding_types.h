@@ -8,7 +8,7 @@ namespace kodra::cli {
 
 struct EncodingType {
     const char* name;       // as typed after -t
-    int type;               // KODRA_UUENCODE ... KODRA_QUOTED_PRINTABLE
+    int type;               // KODRA_UUENCODE ... KODRA_YENC
     const char* extension;  // of a derived output name
     bool buffers;           // whether the buffer codec handles it
 };

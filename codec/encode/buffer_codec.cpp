@@ -3,6 +3,8 @@
 #include "decode/six_bit_lines.h"
 #include "decode/text_decoders.h"
 #include "encode/line_encoders.h"
+#include "yenc/yenc_data.h"
+#include "yenc/yenc_encoder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,6 +17,7 @@ namespace kodra {
 namespace {
 
 constexpr std::uint64_t kIntMax = static_cast<std::uint64_t>(std::numeric_limits<int>::max());
+constexpr std::uint64_t kLongLongMax = static_cast<std::uint64_t>(std::numeric_limits<long long>::max());
 
 const DecodeTable* decodeTableOf(int type) noexcept {
     switch (type) {
@@ -89,6 +92,70 @@ int decodeBuffer(const char* input, char* output, int length, int type) noexcept
     const std::size_t decoded = decodeSixBitLines(input, n, reinterpret_cast<std::uint8_t*>(output),
                                                   *table, type == 2);
     return decoded > kIntMax ? 0 : static_cast<int>(decoded);
+}
+
+bool isBufferType(int type) noexcept { return type == 1 || type == 2 || (type >= 4 && type <= 6); }
+
+std::size_t encodedBufferRoom(std::size_t size, int type) noexcept {
+    if (!isBufferType(type)) return 0;
+    // Every formula stays below 4 * size + 64: past that no room suffices.
+    if (size > (std::numeric_limits<std::size_t>::max() - 64) / 4) return std::numeric_limits<std::size_t>::max();
+    if (type == 5) return static_cast<std::size_t>(quotedPrintableBufferBound(size));
+    if (type == 6) return yencEncodedBound(size);
+    return static_cast<std::size_t>(sixBitEncodedSize(*sixBitFormat(type), size));
+}
+
+std::size_t decodedBufferRoom(std::size_t size, int type) noexcept {
+    switch (type) {
+        case 1:
+        case 2:
+        case 4: return 3 * (size / 4) + 3;
+        case 5: return size == std::numeric_limits<std::size_t>::max() ? size : size + 1;
+        case 6: return size;
+        default: return 0;
+    }
+}
+
+long long encodeBufferSized(const void* input, std::size_t size, void* output, std::size_t room,
+                            int type) noexcept {
+    if (!input || !output || !isBufferType(type)) return -1;
+    if (room < encodedBufferRoom(size, type) || size > kLongLongMax) return -1;
+    const auto* source = static_cast<const std::uint8_t*>(input);
+    char* out = static_cast<char*>(output);
+    std::size_t written = 0;
+    if (type == 5) {
+        written = encodeQuotedPrintableBuffer(source, size, out);
+    } else if (type == 6) {
+        YencEncodeState state;
+        written = yencEncode(state, source, size, out);
+        written += yencFinish(state, out + written);
+    } else if (size > 0) {
+        written = encodeSixBitBuffer(source, size, *sixBitFormat(type), out);
+    }
+    return static_cast<long long>(written);
+}
+
+long long decodeBufferSized(const void* input, std::size_t size, void* output, std::size_t room,
+                            int type) noexcept {
+    if (!input || !output || !isBufferType(type)) return -1;
+    if (room < decodedBufferRoom(size, type) || size > kLongLongMax) return -1;
+    const char* in = static_cast<const char*>(input);
+    char* out = static_cast<char*>(output);
+    if (type == 5) {
+        // As DecodeBuffer: the text ends at its first zero byte, decoded in place after a copy.
+        std::memcpy(out, in, size);
+        const void* zero = std::memchr(out, 0, size);
+        const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - out) : size;
+        const QuotedPrintableResult result = decodeQuotedPrintable(out, length);
+        out[result.kept] = '\0';
+        return static_cast<long long>(result.length);
+    }
+    if (type == 6) {
+        YencDecodeState state;
+        return static_cast<long long>(yencDecode(state, in, size, reinterpret_cast<unsigned char*>(out)));
+    }
+    return static_cast<long long>(
+        decodeSixBitLines(in, size, reinterpret_cast<std::uint8_t*>(out), *decodeTableOf(type), type == 2));
 }
 
 int decodeBase64Text(char* text) noexcept {

@@ -9,6 +9,7 @@
 #include "frame/file_names.h"
 #include "platform/platform.h"
 #include "platform/stdio_unlocked.h"
+#include "yenc/yenc_section_writer.h"
 
 namespace kodra {
 namespace {
@@ -20,6 +21,14 @@ bool writeBody(std::FILE* source, std::FILE* output, int type, PartLayout layout
         const bool written = encodeBinHexFile(fileName, length, source, output) != 0;
         progress.advance(length);
         return written;
+    }
+    if (type == 6) {
+        YencSection section;
+        section.name = fileName;
+        section.fileSize = length;
+        section.length = length;
+        std::uint32_t crc = 0;
+        return writeYencSection(source, output, section, crc, &progress);
     }
     if (type == 5) {
         // Strict readers take the closing line break as data; a soft break adds none.
@@ -39,12 +48,12 @@ bool writeBody(std::FILE* source, std::FILE* output, int type, PartLayout layout
     return encodeSixBitFile(source, output, format, &progress);
 }
 
-}  // namespace
-
-int encodeFile(const char* sourcePath, const char* outputPath, const char* boundary, int type,
-               int append, int flags) noexcept {
-    if (type < 1 || type > 5 || (flags != 0 && flags != 1)) return 0;
-    if (!sourcePath || !outputPath || !boundary) return 0;
+// Writes one part; a null boundary writes it standalone (no leading line end, no
+// delimiter) and removes the output again when anything failed.
+int encodePart(const char* sourcePath, const char* outputPath, const char* boundary, int type, int append,
+               int flags) noexcept {
+    if (type < 1 || type > 6 || (flags != 0 && flags != 1)) return 0;
+    if (!sourcePath || !outputPath) return 0;
     const PartLayout layout = static_cast<PartLayout>(flags);
 
     char fileName[platform::kMaxPath];
@@ -64,16 +73,31 @@ int encodeFile(const char* sourcePath, const char* outputPath, const char* bound
     sourceBuffer.attach(source.get());
     outputBuffer.attach(output.get());
 
-    writePartHeader(output.get(), layout, type, applicationNameText(), fileName);
+    writePartHeader(output.get(), layout, type, applicationNameText(), fileName, boundary != nullptr);
     ProgressMeter progress(length);
     const bool bodyWritten =
         writeBody(source.get(), output.get(), type, layout, fileName, length, progress);
-    writePartTrailer(output.get(), boundary);
+    if (boundary) writePartTrailer(output.get(), boundary);
     progress.finish();
 
     const bool readClean = std::ferror(source.get()) == 0;
     const bool closed = closeStdioFile(output);
-    return bodyWritten && readClean && closed ? 1 : 0;
+    const bool written = bodyWritten && readClean && closed;
+    if (!written && !boundary) platform::deleteCreatedFile(outputPath, opened.identity);
+    return written ? 1 : 0;
+}
+
+}  // namespace
+
+int encodeFile(const char* sourcePath, const char* outputPath, const char* boundary, int type,
+               int append, int flags) noexcept {
+    if (!boundary) return 0;
+    return encodePart(sourcePath, outputPath, boundary, type, append, flags);
+}
+
+int encodeStandalonePart(const char* sourcePath, const char* outputPath, int type) noexcept {
+    if (type < 1 || type > 5) return 0;
+    return encodePart(sourcePath, outputPath, nullptr, type, 0, 1);
 }
 
 int finishAttachments(const char* outputPath) noexcept {

@@ -14,6 +14,7 @@ extern "C" KODRA_API const char* KODRA_CALL SetEncodingApplication(const char* n
 
 extern "C" KODRA_API int KODRA_CALL EncodeFile(const char* sourcePath, const char* outputPath,
                                                const char* boundary, int type, int append) {
+    if (type == KODRA_YENC) return 0;  // the classic contract knows types 1 to 5 only
     const Utf8Argument source(sourcePath), output(outputPath);
     return kodra::encodeFile(source.get(), output.get(), boundary, type, append, 0);
 }

@@ -11,13 +11,14 @@ struct TypeWords {
     const char* standardMediaType;
 };
 
-// Indexed by encoding type 1 to 5. BinHex text is 7-bit lines already (RFC 1741).
+// Indexed by encoding type 1 to 6. BinHex text is 7-bit lines already (RFC 1741).
 constexpr TypeWords kTypeWords[] = {
     {"UUENCODED", "x-uuencode", "application/octet-stream"},
     {"Base64", "base64", "application/octet-stream"},
     {"BinHex", "7bit", "application/mac-binhex40"},
     {"XXENCODED", "x-xxencode", "application/octet-stream"},
     {"quoted-printable", "quoted-printable", "application/octet-stream"},
+    {"8bit", "8bit", "application/octet-stream"},  // yEnc lines: 8-bit text of 128 characters
 };
 
 // Writes text into a header value, with the characters that would end the value or
@@ -45,11 +46,11 @@ bool partFileName(const char* sourcePath, char (&name)[platform::kMaxPath]) noex
 }
 
 void writePartHeader(std::FILE* output, PartLayout layout, int type, const char* application,
-                     const char* fileName) noexcept {
+                     const char* fileName, bool delimited) noexcept {
     const TypeWords& words = kTypeWords[type - 1];
     const bool standard = layout == PartLayout::standard;
-    std::fputs(standard ? "\r\nX-Encoded-By: Kodra DLL for " : "\r\nEncoded by Kodra DLL for ",
-               output);
+    if (delimited) std::fputs("\r\n", output);
+    std::fputs(standard ? "X-Encoded-By: Kodra DLL for " : "Encoded by Kodra DLL for ", output);
     writeHeaderText(output, application);
     std::fputs("\r\nContent-Description: \"", output);
     writeHeaderText(output, application);

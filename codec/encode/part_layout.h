@@ -25,9 +25,10 @@ enum class PartLayout : int {
 bool partFileName(const char* sourcePath, char (&name)[platform::kMaxPath]) noexcept;
 
 // Writes everything before the body: signature, header fields, the empty line and, for
-// UUencode and XXencode, the "begin" line. type is 1 to 5.
+// UUencode and XXencode, the "begin" line. type is 1 to 6 (6: yEnc, carried as "8bit").
+// delimited false leaves out the line end that closes a delimiter line before the part.
 void writePartHeader(std::FILE* output, PartLayout layout, int type, const char* application,
-                     const char* fileName) noexcept;
+                     const char* fileName, bool delimited = true) noexcept;
 
 // Writes the trailer that every part ends with: CR LF, "--" and the boundary, no line end.
 void writePartTrailer(std::FILE* output, const char* boundary) noexcept;

@@ -49,7 +49,7 @@ extern "C" {
 #define KODRA_BINHEX 3
 #define KODRA_XXENCODE 4
 #define KODRA_QUOTED_PRINTABLE 5
-#define KODRA_YENC 6 /* yEnc 1.3: EncodeFileEx and KodraEncodeFile only, not the buffer codec */
+#define KODRA_YENC 6 /* yEnc 1.3: EncodeFileEx, KodraEncodeFile and the Kodra*Buffer codec only */
 
 /* Date and time, laid out like the Windows SYSTEMTIME record: eight unsigned 16-bit fields. */
 typedef struct KodraSystemTime {
@@ -183,13 +183,16 @@ KODRA_API int KODRA_CALL EncodeFile(const char *sourcePath, const char *outputPa
                                     const char *boundary, int type, int append);
 
 /*
- * EncodeFile with a layout flag: flags 0 is exactly EncodeFile; flags 1 writes a part that
- * strict MIME readers accept (RFC 2045, 2046): the signature as an "X-Encoded-By" field,
- * "application/octet-stream" ("application/mac-binhex40" and "7bit" for BinHex, RFC 1741),
- * the transfer encodings base64, quoted-printable, x-uuencode, x-xxencode, the last UU or
- * XX line padded with the zero-value character instead of "=", and quoted-printable text
- * ending in a soft line break (so that no line end is added to the data). Other flags
- * return 0.
+ * EncodeFile with a layout flag, and type 6 (KODRA_YENC) besides: for types 1 to 5, flags 0
+ * is exactly EncodeFile; flags 1 writes a part that strict MIME readers accept (RFC 2045,
+ * 2046): the signature as an "X-Encoded-By" field, "application/octet-stream"
+ * ("application/mac-binhex40" and "7bit" for BinHex, RFC 1741), the transfer encodings
+ * base64, quoted-printable, x-uuencode, x-xxencode, the last UU or XX line padded with the
+ * zero-value character instead of "=", and quoted-printable text ending in a soft line break
+ * (so that no line end is added to the data). Other flags return 0. Type 6, with flags 0
+ * or 1, writes one single-part yEnc section ("=ybegin line=128 size=N name=NAME" ...
+ * "=yend size=N crc32=XXXXXXXX", lines ending in CR LF) as the body of an
+ * "application/octet-stream" part with the transfer encoding "8bit".
  */
 KODRA_API int KODRA_CALL EncodeFileEx(const char *sourcePath, const char *outputPath,
                                       const char *boundary, int type, int append, int flags);
@@ -398,17 +401,44 @@ KODRA_API int KODRA_CALL KodraGetHeaderField(KodraContext *context, const char *
                                              char *buffer, size_t size);
 
 /*
- * yEnc encoding. Writes sourcePath as a yEnc posting (type KODRA_YENC): with partSize 0 one
- * article body "=ybegin line=128 size=... name=..." ... "=yend size=... crc32=..." in
- * outputPath; with partSize > 0 the file is cut into parts of partSize bytes, each written
- * to its own file (outputPath for the first, then numbered as SplitFile numbers) with
- * "=ybegin part= total=", "=ypart begin= end=" and "=yend size= part= pcrc32= crc32=".
- * Types 1 to 5 write EncodeFileEx's flags-1 part into outputPath (partSize must be 0).
- * Returns the number of files written; 0 for a null argument, an unknown type, a negative
- * partSize or a failed read or write (what was written is removed again).
+ * yEnc encoding. Writes sourcePath as a yEnc posting (type KODRA_YENC, lines of 128
+ * characters ending in CR LF): with partSize 0 one article body
+ * "=ybegin line=128 size=N name=NAME", the data lines, "=yend size=N crc32=XXXXXXXX" in
+ * outputPath; with partSize > 0 the file is cut into parts of partSize bytes (at most 100000
+ * parts; an empty file is one part), each written to its own file: outputPath for the first,
+ * then each next one under the name SplitFile numbers next (post.ync, post1.ync, post2.ync,
+ * ...). Part K of T carries "=ybegin part=K total=T line=128 size=FILESIZE name=NAME",
+ * "=ypart begin=B end=E" (1-based, inclusive), the data lines and
+ * "=yend size=PARTSIZE part=K pcrc32=XXXXXXXX", the last part also " crc32=XXXXXXXX" of the
+ * whole file (CRCs are 8 lower-case hexadecimal digits). The name is the text after the last
+ * "/" or "\" of sourcePath, CR, LF and double quotes written as "_".
+ * Types 1 to 5 (partSize must be 0) write EncodeFileEx's flags-1 part into outputPath on its
+ * own: its header fields from the first line, then the body, without delimiter lines.
+ * Outputs are replaced; links, folders and the source itself are refused before anything is
+ * written. Returns the number of files written; 0 for a null argument, an unknown type, a
+ * negative partSize, a refused output or a failed read or write (every file written is
+ * removed again).
  */
 KODRA_API int KODRA_CALL KodraEncodeFile(KodraContext *context, const char *sourcePath, const char *outputPath,
                                          int type, long long partSize);
+
+/*
+ * Buffer codec without the 32-bit limits, for types 1, 2, 4, 5 and 6. KodraEncodeBuffer writes
+ * the lines EncodeBuffer writes (type 5: followed by a zero byte); type 6 writes yEnc data
+ * lines of 128 characters ending in CR LF, without "=ybegin" and "=yend". KodraDecodeBuffer
+ * decodes as DecodeBuffer; type 6 skips CR and LF wherever they stand.
+ * Both return the bytes written (type 5 encoding: before the zero byte), or -1 for another
+ * type, a null pointer or room below what the type needs for n input bytes:
+ *   encode types 1, 4: per line of up to 45 bytes, 1 + 4 * ceil(bytes / 3) + 2;
+ *   encode type 2:     per line of up to 57 bytes, 4 * ceil(bytes / 3) + 2;
+ *   encode type 5:     3 * n + 3 * (n / 72 + 1) + 3;
+ *   encode type 6:     2 * n + 2 * (2 * n / 128 + 1) + 4;
+ *   decode types 1, 2, 4: 3 * (n / 4) + 3;  type 5: n + 1;  type 6: n.
+ */
+KODRA_API long long KODRA_CALL KodraEncodeBuffer(const void *input, size_t size, void *output, size_t room,
+                                                 int type);
+KODRA_API long long KODRA_CALL KodraDecodeBuffer(const void *input, size_t size, void *output, size_t room,
+                                                 int type);
 
 /*
  * Postings split over several articles, joined again. An input is a file (path) or a memory

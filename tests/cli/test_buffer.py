@@ -33,7 +33,7 @@ class BufferTest(CliTestCase):
     def test_bad_types(self):
         cases = [
             {"name": "binhex", "args": ["buffer", "encode", "-t", "binhex"], "message": "files only"},
-            {"name": "unknown", "args": ["buffer", "decode", "-t", "yenc"], "message": 'unknown type "yenc"'},
+            {"name": "unknown", "args": ["buffer", "decode", "-t", "ync"], "message": 'unknown type "ync"'},
             {"name": "bad direction", "args": ["buffer", "recode", "-t", "uu"], "message": "recode"},
         ]
         for case in cases:

@@ -152,8 +152,8 @@ struct RefusalCase {
 
 TEST_F(FileEncoderTest, BadTypesAndFlagsCreateNoFile) {
     const std::vector<RefusalCase> cases = {
-        {"type 0", 0, 0}, {"type 6", 6, 0}, {"type -1", -1, 0}, {"type 6 standard", 6, 1},
-        {"flags 2", 2, 2}, {"flags -1", 2, -1},
+        {"type 0", 0, 0}, {"type 7", 7, 0}, {"type -1", -1, 0}, {"type 7 standard", 7, 1},
+        {"flags 2", 2, 2}, {"flags -1", 2, -1}, {"yEnc flags 2", 6, 2},
     };
     const std::string source = folder.file("a.txt");
     writeFile(source, "Hello");
