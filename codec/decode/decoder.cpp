@@ -522,6 +522,7 @@ DecodeSummary Decoder::finish() noexcept {
     }
     summary.partsFound = partsFound_;
     summary.partsDecoded = partsDecoded_;
+    summary.namesLeft = names_;
     return summary;
 }
 
