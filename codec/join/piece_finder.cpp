@@ -160,7 +160,7 @@ bool findUuPiece(std::string_view text, int input, const ArticleRange& article, 
             data = true;
         }
     }
-    if (!data && !piece.hasBegin) return false;
+    if (!data && !piece.hasBegin && !piece.hasEnd) return false;
     piece.kind = PostingKind::uu;
     piece.input = input;
     piece.key = std::move(mark->key);

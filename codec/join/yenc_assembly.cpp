@@ -36,6 +36,8 @@ AssemblyResult assembleYenc(JoinInputs& inputs, PostingGroup& posting, JoinOutpu
         long long written = 0;
         std::optional<std::uint32_t> wholeCrc;
         for (const Piece* part : posting.parts) {
+            if (part->crc32 && wholeCrc && *wholeCrc != *part->crc32)
+                failPosting(posting, "part " + std::to_string(part->number) + " gives another crc32 for the file");
             if (part->crc32) wholeCrc = part->crc32;
             // Zero bytes up to where this part begins, for a part that is missing before it.
             if (posting.status != PostingStatus::complete && part->rangeBegin > written + 1) {
