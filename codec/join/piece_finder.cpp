@@ -97,7 +97,7 @@ void findYencPieces(std::string_view text, int input, std::size_t begin, std::si
             }
             scan = data.next;
         }
-        piece.key = piece.name + '\n' + std::to_string(piece.total);
+        piece.key = piece.name + '\n' + std::to_string(piece.size);
         piece.digest = digestOf(text.substr(piece.dataBegin, piece.dataEnd - piece.dataBegin));
         position = piece.end;
         pieces.push_back(std::move(piece));

@@ -74,6 +74,10 @@ std::vector<PostingGroup> groupPieces(const std::vector<Piece>& pieces) {
             posting.total = std::max(posting.total, piece->total);
             if (posting.size < 0 && piece->size >= 0) posting.size = piece->size;
         }
+        // yEnc parts that name no total: the part whose range ends at the size is the last.
+        if (posting.kind == PostingKind::yenc && posting.total == 0 && posting.size > 0)
+            for (const Piece* piece : found)
+                if (piece->rangeEnd == posting.size) posting.total = std::max(posting.total, piece->number);
         bool differ = false;
         for (std::size_t i = 0; i < found.size(); ++i) {
             if (i > 0 && found[i]->number == found[i - 1]->number) {

@@ -2,7 +2,36 @@
 // is missing a begin line is supplied, so that the other parts' data is still kept.
 #include "join/posting_assembly.h"
 
+#include "join/text_lines.h"
+
 namespace kodra {
+namespace {
+
+// A UU line: its length character says how many bytes, and the symbols that carry them
+// follow (a few more, as some encoders pad, are allowed).
+bool isUuDataLine(std::string_view line) noexcept {
+    if (line.empty()) return false;
+    for (char c : line)
+        if (c < ' ' || c > '`') return false;
+    const std::size_t count = static_cast<std::size_t>((line[0] - ' ') & 63);
+    const std::size_t symbols = (count + 2) / 3 * 4;
+    return line.size() >= 1 + symbols && line.size() <= 1 + symbols + 2;
+}
+
+// The lines of a part's body that belong to the encoded file: begin, data and end lines;
+// the text posters put between parts ("_=_ Part 2 of 5", signatures) is left out.
+void appendUuLines(std::string_view body, std::string& joined) {
+    for (std::size_t position = 0; position < body.size();) {
+        const TextLine line = lineAt(body, position);
+        position = line.next;
+        const bool keep = startsWith(line.text, "begin ") || line.text == "end" || isUuDataLine(line.text);
+        if (!keep) continue;
+        joined += line.text;
+        joined += '\n';
+    }
+}
+
+}  // namespace
 
 std::string pieceBody(JoinInputs& inputs, const Piece& piece) {
     const std::optional<std::string_view> text = inputs.bytes(piece.input);
@@ -16,10 +45,7 @@ AssemblyResult assembleUu(const platform::UserInterface& ui, JoinInputs& inputs,
     try {
         std::string joined;
         if (posting.parts.front()->number != 1) joined = "begin 644 " + posting.name + "\n";
-        for (const Piece* part : posting.parts) {
-            joined += pieceBody(inputs, *part);
-            if (!joined.empty() && joined.back() != '\n') joined += '\n';
-        }
+        for (const Piece* part : posting.parts) appendUuLines(pieceBody(inputs, *part), joined);
         const bool complete = posting.status == PostingStatus::complete;
         const RelayResult relay =
             relayDecode(ui, joined, static_cast<long long>(posting.parts.front()->begin), output, complete);
