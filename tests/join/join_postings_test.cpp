@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <numeric>
 
 namespace kodra::testing {
@@ -226,6 +227,121 @@ const FaultRow kFaults[] = {
 
 INSTANTIATE_TEST_SUITE_P(Postings, JoinFaults, ::testing::ValuesIn(kFaults),
                          [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace kodra::testing
+
+namespace kodra::testing {
+namespace {
+
+using namespace kodra::testing::join;
+
+// An ordinary article: one UUencoded file, not split.
+std::string ordinaryArticle(const std::string& name, const std::string& content) {
+    return "From: other@example.org\nNewsgroups: alt.test\nSubject: a whole file\nMessage-ID: <whole@example.org>\n\n"
+           "begin 644 " + name + "\n" + uuLines(content) + "end\n";
+}
+
+struct MixedRow {
+    const char* name;
+    bool mbox;       // one mbox; else one plain concatenation
+    bool shuffled;   // the articles of the postings interleaved
+};
+
+class JoinMixedInput : public ::testing::TestWithParam<MixedRow> {};
+
+TEST_P(JoinMixedInput, OneInputHoldsEveryPostingAndOrdinaryFilesDecodeOnce) {
+    const MixedRow& row = GetParam();
+    const SplitPosting yenc = yencPosting("y.bin", binaryPayload(9000, 1), 3);
+    const SplitPosting uu = uuPosting("u.bin", binaryPayload(7000, 2), 3);
+    const SplitPosting partial = partialPosting("p.bin", binaryPayload(6000, 3), 3);
+    const std::string whole = binaryPayload(3000, 4);
+    std::vector<std::string> articles;
+    for (int i = 0; i < 3; ++i) {
+        const auto index = static_cast<std::size_t>(row.shuffled ? 2 - i : i);
+        articles.push_back(yenc.articles[index]);
+        articles.push_back(uu.articles[static_cast<std::size_t>(row.shuffled ? (i + 1) % 3 : i)]);
+        articles.push_back(partial.articles[index]);
+        if (i == 1) articles.push_back(ordinaryArticle("whole.bin", whole));
+    }
+    std::string input;
+    if (row.mbox) {
+        input = asMbox(articles);
+    } else {
+        for (const std::string& article : articles) input += article + "\n";
+    }
+    const std::vector<KodraInput> inputs{KodraInput{nullptr, input.data(), input.size()}};
+    ContextHandle context(KodraOpenContext());
+    RecordingSink sink;
+    const KodraSink callbacks = sink.sink();
+    PostingRecorder recorder;
+    const KodraPostingReport report = recorder.report();
+    const int decoded = KodraDecodeInputs(context.get(), inputs.data(), 1, nullptr, &callbacks, &report);
+    EXPECT_EQ(decoded, 4);
+    EXPECT_TRUE(sink.errors.empty());
+    std::map<std::string, std::string> got;
+    for (const RecordedPart& part : sink.parts) {
+        EXPECT_EQ(part.status, KODRA_PART_DECODED) << part;
+        EXPECT_EQ(got.count(part.name), 0u) << part.name << " came twice";
+        got[part.name] = part.data;
+    }
+    ASSERT_EQ(got.size(), 4u) << "got " << sink.parts.size() << " parts";
+    EXPECT_TRUE(sameBytes(got["y.bin"], yenc.content));
+    EXPECT_TRUE(sameBytes(got["u.bin"], uu.content));
+    EXPECT_TRUE(sameBytes(got["p.bin"], partial.content));
+    EXPECT_TRUE(sameBytes(got["whole.bin"], whole));
+    ASSERT_EQ(recorder.postings.size(), 3u);
+    for (const RecordedPosting& posting : recorder.postings)
+        EXPECT_EQ(posting.status, KODRA_POSTING_COMPLETE) << posting.name << ": " << posting.reason;
+}
+
+INSTANTIATE_TEST_SUITE_P(Postings, JoinMixedInput,
+                         ::testing::Values(MixedRow{"mbox_in_order", true, false}, MixedRow{"mbox_shuffled", true, true},
+                                           MixedRow{"concatenation_in_order", false, false},
+                                           MixedRow{"concatenation_shuffled", false, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+struct BadArgumentRow {
+    const char* name;
+    bool context, inputs, folder, sink;
+    int count;
+};
+
+class JoinBadArguments : public ::testing::TestWithParam<BadArgumentRow> {};
+
+TEST_P(JoinBadArguments, ReturnMinusOne) {
+    const BadArgumentRow& row = GetParam();
+    const std::string text = "nothing here\n";
+    const KodraInput input{nullptr, text.data(), text.size()};
+    ContextHandle context(KodraOpenContext());
+    RecordingSink sink;
+    const KodraSink callbacks = sink.sink();
+    TempFolder out;
+    const std::string folder = out.path().string();
+    EXPECT_EQ(KodraDecodeInputs(row.context ? context.get() : nullptr, row.inputs ? &input : nullptr, row.count,
+                                row.folder ? folder.c_str() : nullptr, row.sink ? &callbacks : nullptr, nullptr),
+              -1);
+    if (row.context && row.inputs && row.count > 0) return;  // a listing needs no folder or sink
+    EXPECT_EQ(KodraListPostings(row.context ? context.get() : nullptr, row.inputs ? &input : nullptr, row.count, nullptr),
+              -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Postings, JoinBadArguments,
+                         ::testing::Values(BadArgumentRow{"null_context", false, true, true, false, 1},
+                                           BadArgumentRow{"null_inputs", true, false, true, false, 1},
+                                           BadArgumentRow{"no_inputs", true, true, true, false, 0},
+                                           BadArgumentRow{"neither_folder_nor_sink", true, true, false, false, 1}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(JoinInputsFromFiles, AnUnreadableFileFailsTheCall) {
+    TempFolder folder;
+    const std::string missing = folder.file("missing.txt");
+    const KodraInput input{missing.c_str(), nullptr, 0};
+    ContextHandle context(KodraOpenContext());
+    const std::string out = folder.path().string();
+    EXPECT_EQ(KodraDecodeInputs(context.get(), &input, 1, out.c_str(), nullptr, nullptr), -1);
+    EXPECT_EQ(KodraListPostings(context.get(), &input, 1, nullptr), -1);
+}
 
 }  // namespace
 }  // namespace kodra::testing
