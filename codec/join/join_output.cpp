@@ -4,6 +4,7 @@
 #include "join/join_output.h"
 
 #include "decode/decode_file.h"
+#include "encode/numbered_names.h"
 #include "frame/file_names.h"
 #include "frame/utf8_text.h"
 
@@ -23,7 +24,8 @@ JoinOutput::~JoinOutput() {
 }
 
 std::string JoinOutput::takeOutputPath(const std::string& name) {
-    if (mode_ == 1 && *names_) {
+    givenName_ = mode_ == 1 && *names_;
+    if (givenName_) {
         const char* separator = std::strchr(names_, ';');
         if (!separator) return names_;
         std::string path(names_, static_cast<std::size_t>(separator - names_));
@@ -92,7 +94,18 @@ bool JoinOutput::end(bool complete) noexcept {
     }
     bool closed = closeStdioFile(file_) && !failed_;
     try {
-        const std::string target = complete && closed ? final_ : final_ + kIncompleteMark;
+        std::string target = complete && closed ? final_ : final_ + kIncompleteMark;
+        // A computed name never replaces a file: it is numbered (data.bin, data1.bin, ...).
+        if (!(mode_ == 1 && givenName_) && platform::pathExists(target.c_str())) {
+            std::vector<char> numbered(platform::kMaxPath + 1, '\0');
+            if (target.size() >= numbered.size()) return false;
+            target.copy(numbered.data(), target.size());
+            if (getUniqueFileName(numbered.data()) != 0) {
+                platform::deleteCreatedFile(temporary_.c_str(), identity_);
+                return false;
+            }
+            target = numbered.data();
+        }
         const bool copied = platform::isReplaceableOutput(target.c_str(), inputs_) &&
                             platform::copyFileReplacing(temporary_.c_str(), target.c_str());
         platform::deleteCreatedFile(temporary_.c_str(), identity_);

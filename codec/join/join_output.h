@@ -1,7 +1,7 @@
 // Where a join's parts go: files in a folder (written under a temporary name and given
 // their final name only when complete, else the name with ".incomplete"), or a caller's
-// sink (told KODRA_PART_FAILED for what is not complete). Parts are numbered across the
-// whole job.
+// sink (told KODRA_PART_FAILED for what is not complete). A computed name that exists is
+// numbered, never replaced. Parts are numbered across the whole job.
 #pragma once
 
 #include "frame/stdio_file.h"
@@ -59,6 +59,7 @@ private:
     std::string temporary_, final_, written_;
     platform::FileIdentity identity_{};
     int temporaries_ = 0;
+    bool givenName_ = false;  // the part's path came from the mode-1 list
 };
 
 }  // namespace kodra
