@@ -16,7 +16,8 @@ packages=(
   g++ cmake ninja-build pkg-config binutils   # toolchain (nm for the export check)
   libgtest-dev libgmock-dev libbenchmark-dev  # test and benchmark frameworks
   libcli11-dev                                # argument parser of the kodra command
-  python3 sharutils mpack uudeview macutils coreutils  # peers the interop tests run against
+  python3 sharutils mpack macutils coreutils  # peers the interop tests run against
+  uudeview                                    # uuenview, the yEnc peer
   clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
@@ -59,7 +60,7 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset"
   if [[ $preset == fuzz ]]; then
     for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader \
-      reentrant_api decode_differential header_parameters joiner; do
+      reentrant_api decode_differential header_parameters yenc_decoder joiner; do
       fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
     done
   elif [[ $preset == windows ]]; then

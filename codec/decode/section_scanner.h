@@ -6,6 +6,7 @@
 #include "decode/decode_tables.h"
 #include "decode/encoding.h"
 #include "frame/line_source.h"
+#include "yenc/yenc_lines.h"
 
 #include <string>
 
@@ -28,6 +29,8 @@ struct ScanState {
     DecodeTable privateTable = detail::emptyTable();  // the alphabet of the last "table" header
     BinHexReader binHex;                              // between a BinHex header and its forks
     std::string partName;  // the MIME name of the part being read, for a "begin" line without one
+    bool yenc = false;     // yEnc sections are recognised (never in the classic decodes)
+    YencLine yencBegin;    // the "=ybegin" line of a yEnc section
 };
 
 // The encoding of the section a scanner result and state describe.
@@ -44,7 +47,8 @@ bool readLine(LineSource& input, std::string& line);
 // name (in and out). The scanner may read further lines (a MIME header block, the first
 // data line after "begin", the "table" lines, a BinHex header); line then holds the last
 // one read. Names taken from the content are reduced to a bare file name. Returns the
-// section type found, or 0.
+// section type found, or 0. With state.yenc, a "=ybegin " line opens a yEnc section, and a
+// MIME part whose body begins with one is left to that line.
 int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
                     std::string& name, ScanState& state);
 

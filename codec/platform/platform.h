@@ -210,6 +210,14 @@ std::FILE* createNewFile(const char* path) noexcept;
 // alone. False when nothing was removed.
 bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept;
 
+// What moveCreatedFile did.
+enum class MoveResult { moved, targetTaken, failed };
+
+// Gives the regular file at `from` the name `to` when it is still the file `identity`
+// (nothing swapped in is moved) and nothing at all stands at `to`: an existing file or
+// link there is never replaced or followed (targetTaken).
+MoveResult moveCreatedFile(const char* from, const char* to, const FileIdentity& identity) noexcept;
+
 // ---- Folders -------------------------------------------------------------
 
 // Creates the folder path and its missing parents (as mkdir -p); true when path is a
