@@ -61,7 +61,7 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset"
   if [[ $preset == fuzz ]]; then
     for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader \
-      reentrant_api decode_differential header_parameters mbox_messages yenc_decoder; do
+      reentrant_api decode_differential header_parameters mbox_messages yenc_decoder joiner; do
       fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
     done
   elif [[ $preset == windows ]]; then

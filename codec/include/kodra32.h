@@ -490,7 +490,11 @@ typedef struct KodraPostingReport {
  * KodraDecodeFileTo (folder given) or KodraDecodeFileToSink (folder null, sink given)
  * decodes it. A posting that is incomplete or fails a check never appears under its final
  * name: folder decodes keep what could be decoded under the name with ".incomplete"
- * appended, and say so in the report; sinks get it with KODRA_PART_FAILED. report (may be
+ * appended, and say so in the report; sinks get it with KODRA_PART_FAILED. A joined file
+ * is written under a temporary name in folder and given its name at the end; a computed
+ * name that exists is numbered, never replaced. Duplicate parts with the same text are
+ * harmless (reported, the posting still complete); different ones fail it. An input may
+ * hold many articles (an mbox, or articles one after another). report (may be
  * null) gets every posting. Returns the number of parts and postings decoded completely;
  * -1 for a null context, no inputs, neither folder nor sink, or an input that cannot be read.
  */
