@@ -31,6 +31,11 @@ struct ScanState {
     std::string partName;  // the MIME name of the part being read, for a "begin" line without one
     bool yenc = false;     // yEnc sections are recognised (never in the classic decodes)
     YencLine yencBegin;    // the "=ybegin" line of a yEnc section
+    // What the last section found was called and typed as the message writes them: the
+    // name before any decoding or reduction, and the lower-case media type of its MIME
+    // header (empty when it had none). For describing parts; the decoder never reads them.
+    std::string rawName;
+    std::string mediaType;
 };
 
 // The encoding of the section a scanner result and state describe.
