@@ -217,6 +217,13 @@ void Decoder::offerToSink() {
     part.nameSize = name.size();
     part.nameUtf8 = nameUtf8.c_str();
     part.offset = static_cast<long long>(lineOffset_);
+    if (target_.facts) {
+        target_.facts->encoding = encodingOf(section_.type, section_.scan);
+        target_.facts->rawName = section_.scan.rawName.empty() ? section_.name : section_.scan.rawName;
+        target_.facts->mediaType = section_.scan.mediaType;
+    }
+    section_.scan.rawName.clear();
+    section_.scan.mediaType.clear();
     const bool wanted = sink.begin ? sink.begin(sink.context, &part) != 0 : true;
     if (target_.kind == Destination::sink && wanted && sink.data)
         output_.openSink(sink, part, std::move(name), std::move(nameUtf8));
