@@ -16,6 +16,7 @@ packages=(
   g++ cmake ninja-build pkg-config binutils   # toolchain (nm for the export check)
   libgtest-dev libgmock-dev libbenchmark-dev  # test and benchmark frameworks
   libcli11-dev                                # argument parser of the kodra command
+  libssl-dev                                  # libcrypto: SHA-256
   python3 sharutils mpack macutils coreutils  # peers the interop tests run against
   clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
@@ -59,7 +60,7 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset"
   if [[ $preset == fuzz ]]; then
     for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader \
-      reentrant_api decode_differential header_parameters; do
+      reentrant_api decode_differential header_parameters mbox_messages; do
       fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
     done
   elif [[ $preset == windows ]]; then
