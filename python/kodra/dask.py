@@ -62,6 +62,9 @@ def _children(fs, folder):
     for info in fs.ls(folder, detail=True):
         path = info["name"]
         name = path.rstrip("/").rsplit("/", 1)[-1]
+        # Hidden names are not messages, and a link is never followed (as the library lists them).
+        if not name or name.startswith(".") or info.get("islink"):
+            continue
         entries.append((name.encode("utf-8", "surrogateescape"), name, path, info.get("type") == "directory"))
     entries.sort()
     return [(name, path, is_folder) for _key, name, path, is_folder in entries]
@@ -81,7 +84,11 @@ def _folder_files(fs, folder, prefix=""):
 
 def archive_units(urls: Iterable[str], blocksize: int = DEFAULT_BLOCKSIZE,
                   storage_options: Optional[dict] = None) -> List[ArchiveUnit]:
-    """Lists the units of work of urls, in input order (Maildir: cur/ then new/)."""
+    """Lists the units of work of urls, in input order, as the library lists them: a file
+    whose first line begins "From " is an mbox, cut into blocks of about blocksize bytes;
+    another file is one message; a folder with cur/ or new/ is a Maildir (cur/ then new/),
+    any other folder is searched recursively; names in byte order, hidden names and links
+    left out."""
     if isinstance(urls, str):
         urls = [urls]
     blocksize = max(int(blocksize), 1)
@@ -89,8 +96,10 @@ def archive_units(urls: Iterable[str], blocksize: int = DEFAULT_BLOCKSIZE,
     for url in urls:
         fs, path = _filesystem(url, storage_options)
         if fs.isdir(path):
-            if fs.isdir(_join(fs, path, "cur")) and fs.isdir(_join(fs, path, "new")):
+            if fs.isdir(_join(fs, path, "cur")) or fs.isdir(_join(fs, path, "new")):
                 for sub in ("cur", "new"):
+                    if not fs.isdir(_join(fs, path, sub)):
+                        continue
                     for name, file_path, is_folder in _children(fs, _join(fs, path, sub)):
                         if not is_folder:
                             units.append(ArchiveUnit(url, fs.unstrip_protocol(file_path), "maildir",
