@@ -157,8 +157,8 @@ def kodra_command():
     command = os.environ.get("KODRA_COMMAND")
     if not command:
         return None
-    probe = subprocess.run([command, "extract", "--help"], capture_output=True)
-    return command if probe.returncode == 0 else None
+    listing = subprocess.run([command, "--help"], capture_output=True, text=True).stdout
+    return command if any(line.split()[:1] == ["extract"] for line in listing.splitlines()) else None
 
 
 @requires_export("KodraExtract")
