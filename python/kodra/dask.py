@@ -56,6 +56,15 @@ def _join(fs, folder, relative):
     return folder.rstrip(fs.sep) + fs.sep + relative
 
 
+def _is_real_folder(fs, path) -> bool:
+    """Whether path is a folder itself, not a link to one."""
+    try:
+        info = fs.info(path)
+    except (FileNotFoundError, OSError):
+        return False
+    return info.get("type") == "directory" and not info.get("islink")
+
+
 def _children(fs, folder):
     """(name, path, is_folder) of folder's entries, names in byte order."""
     entries = []
@@ -96,9 +105,9 @@ def archive_units(urls: Iterable[str], blocksize: int = DEFAULT_BLOCKSIZE,
     for url in urls:
         fs, path = _filesystem(url, storage_options)
         if fs.isdir(path):
-            if fs.isdir(_join(fs, path, "cur")) or fs.isdir(_join(fs, path, "new")):
+            if _is_real_folder(fs, _join(fs, path, "cur")) or _is_real_folder(fs, _join(fs, path, "new")):
                 for sub in ("cur", "new"):
-                    if not fs.isdir(_join(fs, path, sub)):
+                    if not _is_real_folder(fs, _join(fs, path, sub)):
                         continue
                     for name, file_path, is_folder in _children(fs, _join(fs, path, sub)):
                         if not is_folder:
@@ -111,11 +120,13 @@ def archive_units(urls: Iterable[str], blocksize: int = DEFAULT_BLOCKSIZE,
         size = fs.size(path)
         with fs.open(path, "rb") as handle:
             head = handle.read(len(_FROM))
+        # Workers may run elsewhere or in another folder: they get the full URL.
+        full = fs.unstrip_protocol(path)
         if head != _FROM:
-            units.append(ArchiveUnit(url, url, "message", 0, size))
+            units.append(ArchiveUnit(url, full, "message", 0, size))
             continue
         for start in range(0, max(size, 1), blocksize):
-            units.append(ArchiveUnit(url, url, "mbox", start, min(start + blocksize, size)))
+            units.append(ArchiveUnit(url, full, "mbox", start, min(start + blocksize, size)))
     return units
 
 
@@ -237,6 +248,9 @@ def extract_bag(urls: Iterable[str], output_url: Optional[str], blocksize: int =
     import dask.bag
 
     units = archive_units(urls, blocksize, storage_options)
+    if output_url is not None:
+        fs, path = _filesystem(output_url, storage_options)
+        output_url = fs.unstrip_protocol(path)
     if not units:
         return dask.bag.from_sequence([], npartitions=1)
     bag = dask.bag.from_sequence(units, npartitions=len(units))

@@ -139,3 +139,12 @@ def test_dask_run_equals_extract_by_hash(tmp_path, client, sample_messages, mail
 
     bag_records = kodra_dask.extract_bag(inputs, str(tmp_path / "bag"), blocksize=4096).compute()
     assert list(bag_records) == want
+
+
+def test_units_carry_full_urls_for_workers_elsewhere(tmp_path, monkeypatch, mbox_path):
+    monkeypatch.chdir(mbox_path.parent)
+    units = kodra_dask.archive_units([mbox_path.name], 1 << 20)
+    assert [unit.input for unit in units] == [mbox_path.name], "the input is not kept as given"
+    monkeypatch.chdir(tmp_path.parent)
+    data, offset = kodra_dask.read_unit(units[0])
+    assert (data, offset) == (mbox_path.read_bytes(), 0)
