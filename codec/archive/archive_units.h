@@ -39,8 +39,10 @@ struct ArchiveListing {
 };
 
 // Lists the units of input (number inputIndex): mbox files cut into ranges of about
-// chunkSize bytes at "From " lines; Maildir files from cur/ then new/, and folder files
-// recursively, names in byte order. Standard input is one unit the caller reads in turn.
+// chunkSize bytes at "From " lines (0: one range); Maildir files from cur/ then new/, and
+// folder files recursively, names in byte order, hidden names and links left out (never
+// followed); an entry that cannot be read is a unit with its error. Standard input is one
+// unit the caller reads in turn.
 ArchiveListing listArchiveUnits(const std::string& input, std::size_t inputIndex, std::size_t chunkSize);
 
 // Reads a unit's bytes into bytes (an mbox range, or a whole message file); false with

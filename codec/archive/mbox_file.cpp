@@ -14,35 +14,55 @@ constexpr std::size_t kWindow = 64 * 1024;
 // A separator is recognised from the three bytes before its "From ".
 constexpr std::size_t kLookBack = 3;
 
-// Reads up to size bytes at offset; the count read, or -1 on failure.
-long long readAt(std::FILE* file, long long offset, char* buffer, std::size_t size) noexcept {
-    if (!platform::seekInputFile(file, static_cast<std::uint64_t>(offset))) return -1;
-    const std::size_t got = std::fread(buffer, 1, size, file);
-    if (got < size && std::ferror(file)) return -1;
-    return static_cast<long long>(got);
-}
+// The file read in windows of kWindow bytes; the last one is kept, so that ranges shorter
+// than a window need no read of their own.
+class FileWindow {
+public:
+    explicit FileWindow(std::FILE* file) : file_(file), bytes_(kWindow) {}
 
-// The offset of the first separating "From " line at or after from, or the end of what
-// could be read; false when reading failed.
-bool nextFromLine(std::FILE* file, long long from, std::vector<char>& window, long long& found) noexcept {
-    for (;;) {
-        const long long start = from > static_cast<long long>(kLookBack) ? from - static_cast<long long>(kLookBack) : 0;
-        const long long got = readAt(file, start, window.data(), window.size());
-        if (got < 0) return false;
-        const std::string_view bytes(window.data(), static_cast<std::size_t>(got));
-        const std::size_t at = findMboxFromLine(bytes, static_cast<std::size_t>(from - start), start == 0);
-        if (at != std::string_view::npos) {
-            found = start + static_cast<long long>(at);
-            return true;
+    // Sets found to the offset of the first separating "From " line at or after from, or to
+    // the end of the file; false when reading failed.
+    bool nextFromLine(long long from, long long& found) {
+        const long long lookBack = static_cast<long long>(kLookBack);
+        const long long start = from > lookBack ? from - lookBack : 0;
+        if (offset_ < 0 || start < offset_ || start >= offset_ + static_cast<long long>(length_)) {
+            if (!load(start)) return false;
         }
-        if (static_cast<std::size_t>(got) < window.size()) {
-            found = start + got;  // the end of the file
-            return true;
+        for (;;) {
+            const std::string_view bytes(bytes_.data(), length_);
+            const std::size_t at = findMboxFromLine(bytes, static_cast<std::size_t>(from - offset_), offset_ == 0);
+            const long long end = offset_ + static_cast<long long>(length_);
+            if (at != std::string_view::npos) {
+                found = offset_ + static_cast<long long>(at);
+                return true;
+            }
+            if (atEnd_) {
+                found = end;
+                return true;
+            }
+            // The last four indexes were not tested: their "From " did not fit yet.
+            from = std::max(from, end - static_cast<long long>(kMboxFromPrefix.size()) + 1);
+            if (!load(from - lookBack)) return false;
         }
-        // Indexes from size - 4 on were not tested: their "From " did not fit yet.
-        from = start + got - static_cast<long long>(kMboxFromPrefix.size()) + 1;
     }
-}
+
+private:
+    bool load(long long offset) {
+        offset_ = -1;
+        if (!platform::seekInputFile(file_, static_cast<std::uint64_t>(offset))) return false;
+        length_ = std::fread(bytes_.data(), 1, bytes_.size(), file_);
+        if (length_ < bytes_.size() && std::ferror(file_)) return false;
+        atEnd_ = length_ < bytes_.size();
+        offset_ = offset;
+        return true;
+    }
+
+    std::FILE* file_;
+    std::vector<char> bytes_;
+    long long offset_ = -1;  // where bytes_ was read; -1: nothing held
+    std::size_t length_ = 0;
+    bool atEnd_ = false;  // the read stopped at the end of the file
+};
 
 }  // namespace
 
@@ -52,11 +72,11 @@ bool cutMboxFile(std::FILE* file, std::size_t chunkSize, std::vector<MboxRange>&
     const long long size = static_cast<long long>(platform::sizeOfOpenFile(file));
     if (size <= 0) return true;
     try {
-        std::vector<char> window(kWindow);
+        FileWindow window(file);
         for (long long start = 0; start < size;) {
             long long next = size;
             if (chunkSize != 0 && size - start > static_cast<long long>(chunkSize) &&
-                !nextFromLine(file, start + static_cast<long long>(chunkSize), window, next)) {
+                !window.nextFromLine(start + static_cast<long long>(chunkSize), next)) {
                 error = "cannot read the file";
                 return false;
             }
@@ -74,36 +94,40 @@ bool cutMboxFile(std::FILE* file, std::size_t chunkSize, std::vector<MboxRange>&
 bool readMboxStream(std::FILE* stream, std::size_t chunkSize,
                     const std::function<bool(long long offset, std::string_view block)>& visit) {
     if (!stream) return false;
-    std::string pending;  // bytes from a separating "From " line (or the start) on
-    long long offset = 0;
-    std::size_t searched = 0;  // no separator at or after chunkSize lies before this index
+    std::string pending;  // from index begin on: bytes from a separating "From " line (or the start)
+    std::size_t begin = 0;
+    long long offset = 0;      // of pending[begin]
+    std::size_t searched = 0;  // relative to begin: no separator at or after chunkSize lies before it
     try {
         std::vector<char> buffer(kWindow);
         for (;;) {
             const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
             if (got == 0) break;
+            // Blocks handed out leave the buffer once per read, not once per block.
+            pending.erase(0, begin);
+            begin = 0;
             pending.append(buffer.data(), got);
             if (chunkSize == 0) continue;
             for (;;) {
-                if (pending.size() < chunkSize) break;
+                const std::string_view rest = std::string_view(pending).substr(begin);
+                if (rest.size() < chunkSize) break;
                 const std::size_t from = std::max(searched, chunkSize);
-                const std::size_t at = findMboxFromLine(pending, from, offset == 0);
+                const std::size_t at = findMboxFromLine(rest, from, offset == 0);
                 if (at == std::string_view::npos) {
                     // Indexes whose "From " did not fit are tested again with more bytes.
-                    const std::size_t fit = pending.size() >= kMboxFromPrefix.size() - 1
-                                                ? pending.size() - (kMboxFromPrefix.size() - 1)
-                                                : 0;
-                    searched = std::max(from, fit);
+                    const std::size_t untested = kMboxFromPrefix.size() - 1;
+                    searched = std::max(from, rest.size() > untested ? rest.size() - untested : 0);
                     break;
                 }
-                if (!visit(offset, std::string_view(pending).substr(0, at))) return true;
-                pending.erase(0, at);
+                if (!visit(offset, rest.substr(0, at))) return true;
+                begin += at;
                 offset += static_cast<long long>(at);
                 searched = 0;
             }
         }
         if (std::ferror(stream)) return false;
-        if (!pending.empty() && !visit(offset, pending)) return true;
+        const std::string_view rest = std::string_view(pending).substr(begin);
+        if (!rest.empty() && !visit(offset, rest)) return true;
     } catch (const std::bad_alloc&) {
         return false;
     }

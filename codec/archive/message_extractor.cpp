@@ -173,7 +173,11 @@ void MessageSink::closeOutput(bool keep) noexcept {
 void MessageSink::end(int status) noexcept {
     try {
         const std::string sha = hash_.finishHex();
-        const bool decoded = status == KODRA_PART_DECODED;
+        // A UU-family section that the input ended before its "end" line was cut short.
+        const bool uuFamily = partFacts_.encoding == Encoding::uu || partFacts_.encoding == Encoding::xx ||
+                              partFacts_.encoding == Encoding::privateTable;
+        const bool cut = uuFamily && !partFacts_.endLineSeen;
+        const bool decoded = status == KODRA_PART_DECODED && !cut;
         const bool keep = !writeFailed_ && (decoded || size_ > 0);
         record_.size = size_;
         record_.sha256 = sha;
@@ -202,9 +206,12 @@ void MessageSink::end(int status) noexcept {
             record_.reason = "the part could not be written";
         } else if (decoded) {
             record_.status = RecordStatus::decoded;
+        } else if (cut) {
+            record_.status = RecordStatus::incomplete;
+            record_.reason = "the message ended before the part's \"end\" line; what was decoded is kept";
         } else if (size_ > 0) {
             record_.status = RecordStatus::incomplete;
-            record_.reason = "the part's data ended early or failed a check; what was decoded is kept";
+            record_.reason = "the part's data failed a check or ended early; what was decoded is kept";
         } else {
             record_.status = RecordStatus::failed;
             record_.reason = "the part's data could not be decoded";

@@ -62,6 +62,7 @@ struct PartFacts {
     Encoding encoding = Encoding::none;
     std::string rawName;    // the name as the message writes it (encoded words and all)
     std::string mediaType;  // lower case; empty when the part had no Content-Type
+    bool endLineSeen = false;  // a UU-family section met its "end" line (else the input ended first)
 };
 
 struct DecodeTarget {

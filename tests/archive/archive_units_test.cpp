@@ -123,6 +123,36 @@ TEST(MboxFile, RangesMatchTheMemoryCut) {
     }
 }
 
+// A separator that straddles the end of a reading window, at every position around it.
+TEST(MboxFile, SeparatorAcrossTheReadingWindow) {
+    TempFolder temp;
+    const std::string path = temp.file("box");
+    const std::size_t window = 64 * 1024;
+    for (std::size_t at = window - 8; at <= window + 8; ++at) {
+        // "From a\n", a body line that ends two bytes before at, the empty line, "From b".
+        std::string mbox = "From a\n" + std::string(at - 7 - 2, 'x') + "\n\nFrom b\ny\n";
+        ASSERT_EQ(mbox.compare(at, 6, "From b"), 0);
+        writeFile(path, mbox);
+        for (const std::size_t chunk : {std::size_t{1}, at - 3, at, at + 1}) {
+            const ArchiveListing listing = listArchiveUnits(path, 0, chunk);
+            std::vector<long long> got;
+            for (const ArchiveUnit& unit : listing.units) got.push_back(unit.offset);
+            const std::vector<long long> want =
+                chunk <= at ? std::vector<long long>{0, static_cast<long long>(at)} : std::vector<long long>{0};
+            EXPECT_EQ(got, want) << "separator at " << at << ", chunk " << chunk;
+            std::FILE* stream = std::fopen(path.c_str(), "rb");
+            ASSERT_NE(stream, nullptr);
+            std::vector<long long> blocks;
+            readMboxStream(stream, chunk, [&blocks](long long offset, std::string_view) {
+                blocks.push_back(offset);
+                return true;
+            });
+            std::fclose(stream);
+            EXPECT_EQ(blocks, want) << "stream: separator at " << at << ", chunk " << chunk;
+        }
+    }
+}
+
 TEST(MboxFile, MessagesOfTheRangesEqualTheWhole) {
     const std::string mbox = sampleMbox(40);
     std::vector<std::pair<long long, std::string>> want;
@@ -160,6 +190,49 @@ TEST(MboxFile, ShrunkFileIsAnErrorWhenRead) {
     EXPECT_FALSE(readArchiveUnit(listing.units[0], bytes, error)) << "a removed file was read";
 }
 
+TEST(ArchiveUnits, ReadingUnits) {
+    TempFolder temp;
+    static const char kMessage[] = "Subject: x\r\n\r\nbody\0with a NUL";
+    const std::string message(kMessage, sizeof kMessage - 1);
+    writeFile(temp.file("message"), message);
+    writeFile(temp.file("box"), "From a\nx\n\nFrom b\ny\n");
+    ArchiveUnit standardInput;
+    standardInput.kind = ArchiveKind::standardInput;
+    standardInput.path = "-";
+    ArchiveUnit failed;
+    failed.path = temp.file("message");
+    failed.error = "listed with an error";
+    ArchiveUnit beyond;
+    beyond.kind = ArchiveKind::mbox;
+    beyond.path = temp.file("box");
+    beyond.offset = 10;
+    beyond.size = 100;
+    ArchiveUnit negative = beyond;
+    negative.offset = -1;
+    negative.size = 1;
+    struct Case {
+        const char* name;
+        ArchiveUnit unit;
+        bool ok;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"message file whole", listArchiveUnits(temp.file("message"), 0, 1).units.at(0), true, message},
+        {"second mbox range", listArchiveUnits(temp.file("box"), 0, 1).units.at(1), true, "From b\ny\n"},
+        {"standard input is no file unit", standardInput, false, ""},
+        {"unit listed with an error", failed, false, ""},
+        {"range beyond the end", beyond, false, ""},
+        {"negative offset", negative, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = "old", error;
+        const bool ok = readArchiveUnit(c.unit, bytes, error);
+        EXPECT_EQ(ok, c.ok) << c.name << ": got " << shown(bytes) << " (" << error << ")";
+        EXPECT_EQ(bytes, c.want) << c.name << ": got " << shown(bytes) << ", want " << shown(c.want);
+        EXPECT_EQ(error.empty(), c.ok) << c.name << ": got error " << shown(error);
+    }
+}
+
 TEST(Maildir, OrderAndWhatIsLeftOut) {
     KODRA_POSIX_ONLY("symbolic links");
     TempFolder temp;
@@ -190,22 +263,56 @@ TEST(Maildir, OrderAndWhatIsLeftOut) {
     EXPECT_EQ(bytes, "cur B");
 }
 
-TEST(Maildir, UnreadableFileIsAnErrorUnit) {
+TEST(ArchiveUnits, UnreadableEntriesAreErrorUnits) {
+    KODRA_POSIX_ONLY("file permissions");
+    if (testing::writesThroughPermissions()) GTEST_SKIP() << "permissions do not bind this user";
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;   // created with one byte each
+        std::string locked;               // made unreadable
+        std::vector<std::string> want;
+    };
+    const Case cases[] = {
+        {"Maildir file", {"cur/a", "cur/b"}, "cur/a", {"cur/a!", "cur/b"}},
+        {"Maildir new/", {"cur/a", "new/b"}, "new", {"cur/a", "new!"}},
+        {"folder file", {"a", "b"}, "b", {"a", "b!"}},
+        {"subfolder", {"a/x", "b/y", "c"}, "a", {"a!", "b/y", "c"}},
+    };
+    for (const Case& c : cases) {
+        TempFolder temp;
+        const fs::path root = temp.path() / "input";
+        for (const std::string& file : c.files) {
+            fs::create_directories((root / file).parent_path());
+            writeFile((root / file).string(), "1");
+        }
+        fs::permissions(root / c.locked, fs::perms::none);
+        const ArchiveListing listing = listArchiveUnits(root.string(), 0, 0);
+        EXPECT_TRUE(listing.error.empty()) << c.name << ": " << listing.error;
+        EXPECT_EQ(namesOf(listing), c.want) << c.name << ": got " << joined(namesOf(listing)) << ", want "
+                                            << joined(c.want);
+        for (const ArchiveUnit& unit : listing.units) {
+            if (unit.error.empty()) continue;
+            std::string bytes, error;
+            EXPECT_FALSE(readArchiveUnit(unit, bytes, error)) << c.name << ": " << unit.file << " was read";
+            EXPECT_EQ(error, unit.error) << c.name;
+        }
+        fs::permissions(root / c.locked, fs::perms::owner_all);  // lets the folder be removed
+    }
+}
+
+TEST(ArchiveUnits, UnreadableInputIsAListingError) {
     KODRA_POSIX_ONLY("file permissions");
     if (testing::writesThroughPermissions()) GTEST_SKIP() << "permissions do not bind this user";
     TempFolder temp;
-    const fs::path root = temp.path() / "mail";
-    fs::create_directories(root / "cur");
-    writeFile((root / "cur" / "a").string(), "a");
-    writeFile((root / "cur" / "b").string(), "b");
-    fs::permissions(root / "cur" / "a", fs::perms::none);
-    const ArchiveListing listing = listArchiveUnits(root.string(), 0, 0);
-    const std::vector<std::string> want = {"cur/a!", "cur/b"};
-    EXPECT_EQ(namesOf(listing), want) << "got " << joined(namesOf(listing)) << ", want " << joined(want);
-    std::string bytes, error;
-    ASSERT_EQ(listing.units.size(), 2u);
-    EXPECT_FALSE(readArchiveUnit(listing.units[0], bytes, error));
-    EXPECT_EQ(error, listing.units[0].error);
+    fs::create_directories(temp.path() / "folder");
+    writeFile(temp.file("file"), "From a\n");
+    for (const char* name : {"folder", "file"}) {
+        fs::permissions(temp.path() / name, fs::perms::none);
+        const ArchiveListing listing = listArchiveUnits(temp.file(name), 0, 0);
+        EXPECT_FALSE(listing.error.empty()) << name << " was listed";
+        EXPECT_TRUE(listing.units.empty()) << name << ": got " << listing.units.size() << " units";
+        fs::permissions(temp.path() / name, fs::perms::owner_all);
+    }
 }
 
 TEST(Folders, RecursiveSortedLinksNotFollowed) {
