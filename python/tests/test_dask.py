@@ -113,7 +113,7 @@ def test_extract_unit_stores_parts_once_and_keeps_what_exists(tmp_path, mbox_pat
 @pytest.fixture(scope="module")
 def client():
     distributed = pytest.importorskip("distributed")
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None,
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0",
                                   silence_logs=40) as cluster, distributed.Client(cluster) as connected:
         yield connected
 
