@@ -44,6 +44,18 @@ class ArchiveUnit:
     start: int = 0
     end: int = 0
     file: Optional[str] = None
+    reason: Optional[str] = None  # kind "error": why the input or file cannot be read
+
+
+_RECORD_KEYS = ("input", "offset", "file", "message_id", "date", "from", "subject", "part", "raw_name", "name",
+                "encoding", "type", "size", "sha256", "path", "status", "reason")
+
+
+def _failed_record(unit: ArchiveUnit, reason: str) -> dict:
+    """The one record of an input or message file that cannot be read."""
+    record = dict.fromkeys(_RECORD_KEYS)
+    record.update(input=unit.input, file=unit.file, status="failed", reason=reason)
+    return record
 
 
 def _filesystem(url, storage_options):
@@ -104,6 +116,9 @@ def archive_units(urls: Iterable[str], blocksize: int = DEFAULT_BLOCKSIZE,
     units: List[ArchiveUnit] = []
     for url in urls:
         fs, path = _filesystem(url, storage_options)
+        if not fs.exists(path):
+            units.append(ArchiveUnit(url, url, "error", reason="no such file or folder"))
+            continue
         if fs.isdir(path):
             if _is_real_folder(fs, _join(fs, path, "cur")) or _is_real_folder(fs, _join(fs, path, "new")):
                 for sub in ("cur", "new"):
@@ -220,7 +235,14 @@ def extract_unit(unit: ArchiveUnit, output_url: Optional[str] = None,
                  storage_options: Optional[dict] = None) -> List[dict]:
     """Decodes one unit and returns its manifest records, storing each part's bytes under
     output_url as "ab/<sha256>" (None: stores nothing, the records' paths stay as computed)."""
-    data, offset = read_unit(unit, storage_options)
+    if unit.kind == "error":
+        return [_failed_record(unit, unit.reason or "cannot be read")]
+    try:
+        data, offset = read_unit(unit, storage_options)
+    except OSError:
+        if unit.kind == "mbox":
+            raise
+        return [_failed_record(unit, "cannot open the file")]
     if unit.kind == "mbox" and not data:
         return []
     store = _PartStore(output_url, storage_options)

@@ -148,3 +148,12 @@ def test_units_carry_full_urls_for_workers_elsewhere(tmp_path, monkeypatch, mbox
     monkeypatch.chdir(tmp_path.parent)
     data, offset = kodra_dask.read_unit(units[0])
     assert (data, offset) == (mbox_path.read_bytes(), 0)
+
+
+@requires_export("KodraExtract")
+@requires_export("KodraExtractMemory")
+def test_a_missing_input_is_a_failed_record_as_in_extract(tmp_path):
+    missing = str(tmp_path / "missing.mbox")
+    want = kodra.extract([missing], tmp_path / "reference", by_hash=True)
+    got = [record for unit in kodra_dask.archive_units([missing]) for record in kodra_dask.extract_unit(unit)]
+    assert got == want, f"got {got}, want {want}"
