@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/ensure-packages.sh g++ cmake ninja-build libcli11-dev
+scripts/ensure-packages.sh g++ cmake ninja-build libcli11-dev libssl-dev
 
 # A build of its own, without the test suite, so the test command's builds stay as they are.
 cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DKODRA_BUILD_TESTS=OFF -DKODRA_BUILD_TESTER=OFF >/dev/null

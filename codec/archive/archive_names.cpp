@@ -3,7 +3,6 @@
 #include "frame/file_name_limit.h"
 #include "frame/file_names.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace kodra {
@@ -49,9 +48,8 @@ std::string messageFolderName(std::optional<long long> offset, const std::option
                               const std::optional<std::string>& messageId) {
     std::string name;
     if (offset) {
-        char digits[32];
-        std::snprintf(digits, sizeof digits, "%012lld", *offset);
-        name = digits;
+        name = std::to_string(*offset < 0 ? 0 : *offset);
+        if (name.size() < 12) name.insert(0, 12 - name.size(), '0');
     } else if (file) {
         name = safeWord(*file, 128);
     }
