@@ -24,6 +24,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64         # dlltool, objdump; Wine
   dpkg-dev file lintian man-db                # .deb files: dpkg-shlibdeps, their checks, man pages
+  python3-dask python3-distributed python3-fsspec python3-pandas python3-pytest  # the Python package's tests
 )
 scripts/ensure-packages.sh "${packages[@]}"
 
