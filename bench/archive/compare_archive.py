@@ -49,6 +49,24 @@ LIBRARY_DIR = os.path.join(ROOT, "build", "default", "codec")
 sys.path.insert(0, HERE)
 import make_archive  # noqa: E402  (beside this script)
 
+# ---------------------------------------------------------------- setup
+
+
+def setup(args, tools):
+    """Installs what is missing from Debian's packages: /usr/bin/time, and Dask for the workers."""
+    missing = [] if os.access("/usr/bin/time", os.X_OK) else ["time"]
+    if "dask" in tools and args.python == "/usr/bin/python3":
+        probe = subprocess.run([args.python, "-c", "import dask.distributed, psutil"], capture_output=True)
+        if probe.returncode != 0:
+            missing += ["python3-dask", "python3-distributed", "python3-psutil"]
+    if not missing:
+        return
+    print("installing:", " ".join(missing), file=sys.stderr, flush=True)
+    env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
+    subprocess.run(["apt-get", "update", "-qq"], check=True, env=env)
+    subprocess.run(["apt-get", "install", "-y", "-qq", *missing], check=True, env=env)
+
+
 # ---------------------------------------------------------------- the archive
 
 
@@ -389,6 +407,7 @@ def main():
     tools = {t.strip() for t in args.tools.split(",") if t.strip()}
 
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    setup(args, tools)
     if not os.access(args.kodra, os.X_OK) and tools & {"jobs1", "jobs2"}:
         sys.exit(f"{args.kodra} not found: build with 'cmake --preset default && cmake --build --preset default'")
     archive, summary = ensure_archive(args)
