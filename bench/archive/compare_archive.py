@@ -53,8 +53,8 @@ import make_archive  # noqa: E402  (beside this script)
 
 
 def setup(args, tools):
-    """Installs what is missing from Debian's packages: /usr/bin/time, and Dask for the workers."""
-    missing = [] if os.access("/usr/bin/time", os.X_OK) else ["time"]
+    """Installs Dask for the workers from Debian's packages when it is missing."""
+    missing = []
     if "dask" in tools and args.python == "/usr/bin/python3":
         probe = subprocess.run([args.python, "-c", "import dask.distributed, psutil"], capture_output=True)
         if probe.returncode != 0:
@@ -113,23 +113,18 @@ def warm(path):
 # ---------------------------------------------------------------- running
 
 
-def run_timed(command, env=None, stdout=None):
-    """Runs command under /usr/bin/time -v: (wall seconds, cpu seconds, peak RSS KiB, exit code, stderr)."""
-    report = tempfile.NamedTemporaryFile(prefix="kodra-time-", delete=False)
-    report.close()
-    started = time.perf_counter()
-    done = subprocess.run(["/usr/bin/time", "-v", "-o", report.name, *command], env=env,
-                          stdout=stdout if stdout is not None else subprocess.DEVNULL, stderr=subprocess.PIPE)
-    wall = time.perf_counter() - started
-    rss, cpu = 0, 0.0
-    with open(report.name) as f:
-        for line in f:
-            if "Maximum resident set size" in line:
-                rss = int(line.split(":")[1])
-            elif line.strip().startswith(("User time", "System time")):
-                cpu += float(line.split(":")[1])
-    os.remove(report.name)
-    return wall, cpu, rss, done.returncode, done.stderr.decode(errors="replace")
+def run_timed(command, env=None):
+    """Runs command: (wall seconds, CPU seconds, peak RSS in KiB, exit code, its standard error), the
+    CPU time and RSS from the child's own resource usage (wait4)."""
+    with tempfile.TemporaryFile() as errors:
+        started = time.perf_counter()
+        child = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=errors)
+        _, status, usage = os.wait4(child.pid, 0)
+        wall = time.perf_counter() - started
+        child.returncode = os.waitstatus_to_exitcode(status)
+        errors.seek(0)
+        text = errors.read().decode(errors="replace")
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, child.returncode, text
 
 
 class Result:
