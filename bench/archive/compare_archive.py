@@ -151,6 +151,11 @@ def run_kodra(args, work, archive, jobs):
     return Result(tool, wall, cpu, rss, read_records(manifest), out, note="one process")
 
 
+def has_extract(kodra):
+    return subprocess.run([kodra, "extract", "--help"], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
 def python_env(args):
     env = dict(os.environ)
     env["PYTHONPATH"] = os.pathsep.join(p for p in (os.path.join(ROOT, "python"), env.get("PYTHONPATH")) if p)
@@ -384,7 +389,8 @@ def main():
     parser.add_argument("--size", type=float, default=1024, help="about this many MiB (default 1024)")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--maildir", action="store_true", help="extract from a Maildir of the same messages")
-    parser.add_argument("--smoke", action="store_true", help="a tiny archive (60 messages, 2 MiB)")
+    parser.add_argument("--smoke", action="store_true",
+                        help="a tiny archive (60 messages, 2 MiB); exit 77 when the command has no extract")
     parser.add_argument("--tools", default="jobs1,jobs2,dask,python",
                         help="which runs, comma-separated (default jobs1,jobs2,dask,python)")
     parser.add_argument("--clock", choices=("wall", "cpu"), default="wall",
@@ -405,6 +411,11 @@ def main():
     setup(args, tools)
     if not os.access(args.kodra, os.X_OK) and tools & {"jobs1", "jobs2"}:
         sys.exit(f"{args.kodra} not found: build with 'cmake --preset default && cmake --build --preset default'")
+    if tools & {"jobs1", "jobs2"} and not has_extract(args.kodra):
+        print(f"{args.kodra} has no extract command", file=sys.stderr)
+        return 77 if args.smoke else 1
+    if args.archive_dir:
+        os.makedirs(args.archive_dir, exist_ok=True)
     archive, summary = ensure_archive(args)
     warm(archive)
     work = tempfile.mkdtemp(prefix="kodra-archive-bench-", dir=args.tmp)
