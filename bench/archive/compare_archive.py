@@ -259,8 +259,12 @@ def kodra_agreement(results, lines):
     base_files = stored_files(base.output)
     wrong = check_by_hash(base.output, base_files)
     missing = sorted({r["path"] for r in base.records if r.get("path")} - set(base_files))
-    lines.append(f"- {base.tool}: {len(base.records)} records, {len(base_files)} stored files "
-                 f"({sum(base_files.values()) / MiB:.1f} MiB)")
+    statuses = collections.Counter(r.get("status") for r in base.records)
+    encodings = collections.Counter(r.get("encoding") for r in base.records if r.get("sha256"))
+    lines.append(f"- {base.tool}: {len(base.records)} records ("
+                 + ", ".join(f"{count} {status}" for status, count in statuses.most_common()) + "; "
+                 + ", ".join(f"{count} {encoding}" for encoding, count in encodings.most_common())
+                 + f"), {len(base_files)} stored files ({sum(base_files.values()) / MiB:.1f} MiB)")
     if wrong:
         ok = False
         lines.append(f"  - FAIL: {len(wrong)} stored files are not named by their SHA-256, e.g. {wrong[0]}")
