@@ -47,6 +47,7 @@ DEFAULT_KODRA = os.path.join(ROOT, "build", "default", "cli", "kodra")
 LIBRARY_DIR = os.path.join(ROOT, "build", "default", "codec")
 
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # leaves no cache folder in the source tree
 import make_archive  # noqa: E402  (beside this script)
 
 # ---------------------------------------------------------------- setup
