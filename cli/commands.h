@@ -17,5 +17,6 @@ void addHeadersCommand(CLI::App& app, int& exitCode);
 void addTextCommand(CLI::App& app, int& exitCode);
 void addDateCommand(CLI::App& app, int& exitCode);
 void addBufferCommand(CLI::App& app, int& exitCode);
+void addExtractCommand(CLI::App& app, int& exitCode);
 
 }  // namespace kodra::cli

@@ -7,6 +7,7 @@ enum ExitCode : int {
     kSuccess = 0,
     kNothingFound = 1,  // the input held nothing of what was asked for
     kFailure = 2,       // usage or input/output error, or a section found but not written
+    kInterrupted = 130, // extract: stopped by Ctrl-C (128 + SIGINT); a rerun resumes
 };
 
 // Keeps the worst of two outcomes.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_run.h"
 #include "commands.h"
 #include "exit_codes.h"
 #include "file_checks.h"
@@ -18,6 +19,8 @@ namespace {
 
 struct ListOptions {
     std::vector<std::string> files;
+    bool json = false;
+    int jobs = 0;
 };
 
 int runList(const ListOptions& options) {
@@ -56,8 +59,23 @@ void addListCommand(CLI::App& app, int& exitCode) {
     auto options = std::make_shared<ListOptions>();
     CLI::App* command = app.add_subcommand(
         "list", "Print the paths a decode of each FILE would write, one per line, writing nothing");
+    command->add_flag("--json", options->json,
+                      "Read each FILE as an archive (mbox, Maildir, folder, message; - for standard input) and "
+                      "print the manifest record of every part, writing nothing");
+    command->add_option("--jobs", options->jobs, "With --json: workers (default: one per core)")
+        ->check(CLI::Range(1, 256));
     command->add_option("FILE", options->files, "Messages, articles or other text files")->required();
-    command->callback([options, &exitCode] { exitCode = runList(*options); });
+    command->callback([options, &exitCode] {
+        if (!options->json) {
+            exitCode = runList(*options);
+            return;
+        }
+        ArchiveRunOptions archive;
+        archive.inputs = options->files;
+        archive.printRecords = true;
+        archive.jobs = options->jobs;
+        exitCode = runArchive(archive);
+    });
 }
 
 }  // namespace kodra::cli

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     addTextCommand(app, exitCode);
     addDateCommand(app, exitCode);
     addBufferCommand(app, exitCode);
+    addExtractCommand(app, exitCode);
 
     try {
         app.parse(argc, argv);

@@ -1,15 +1,11 @@
 // The reentrant decoding exports: a context per caller, decodes of files and memory into
 // folders, sinks and listings.
+#include "decode/context_handle.h"
 #include "decode/decode_file.h"
 #include "decode/decoder.h"
-#include "frame/context.h"
 #include "kodra32.h"
 
 #include <new>
-
-struct KodraContext {
-    kodra::Context context;
-};
 
 namespace {
 

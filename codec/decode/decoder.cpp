@@ -217,6 +217,14 @@ void Decoder::offerToSink() {
     part.nameSize = name.size();
     part.nameUtf8 = nameUtf8.c_str();
     part.offset = static_cast<long long>(lineOffset_);
+    if (target_.facts) {
+        target_.facts->encoding = encodingOf(section_.type, section_.scan);
+        target_.facts->rawName = section_.scan.rawName.empty() ? section_.name : section_.scan.rawName;
+        target_.facts->mediaType = section_.scan.mediaType;
+        target_.facts->endLineSeen = false;
+    }
+    section_.scan.rawName.clear();
+    section_.scan.mediaType.clear();
     const bool wanted = sink.begin ? sink.begin(sink.context, &part) != 0 : true;
     if (target_.kind == Destination::sink && wanted && sink.data)
         output_.openSink(sink, part, std::move(name), std::move(nameUtf8));
@@ -379,7 +387,10 @@ void Decoder::decodeLine(std::string_view line) noexcept {
             // The section's own end line: right after its data, or a bare "end" after a
             // blank line that lost its single blank in transit.
             const std::size_t rest = line.find_first_not_of(" \t", 3);
-            if (phase_ == Phase::data || rest == std::string_view::npos) endSection();
+            if (phase_ == Phase::data || rest == std::string_view::npos) {
+                if (target_.facts) target_.facts->endLineSeen = true;
+                endSection();
+            }
             return;
         }
         count = line.empty() ? 0 : lookupSymbol(table, line[0]);

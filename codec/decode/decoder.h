@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 namespace kodra {
 
@@ -55,6 +56,15 @@ enum class Destination {
     listSink,   // every part reported to a KodraSink's begin, nothing decoded
 };
 
+// What a sink's part is, beyond what KodraPart carries: filled in before the sink's begin
+// is called, for callers that describe parts (archive extraction).
+struct PartFacts {
+    Encoding encoding = Encoding::none;
+    std::string rawName;    // the name as the message writes it (encoded words and all)
+    std::string mediaType;  // lower case; empty when the part had no Content-Type
+    bool endLineSeen = false;  // a UU-family section met its "end" line (else the input ended first)
+};
+
 struct DecodeTarget {
     Destination kind = Destination::folder;
     int mode = kSilent;
@@ -64,6 +74,7 @@ struct DecodeTarget {
     platform::ProtectedFiles refused{};  // literal: never opened as the output
     NameList* listing = nullptr;     // listNames
     const KodraSink* sink = nullptr; // sink, listSink
+    PartFacts* facts = nullptr;      // sink, listSink: told each part's facts (may be null)
 };
 
 struct DecodeSummary {

@@ -146,6 +146,7 @@ struct HeaderBlock {
     std::vector<std::string> boundaries;    // of every Content-Type field
     std::optional<std::string> typeName;    // name*= or name= (UTF-8)
     std::optional<std::string> fileName;    // filename*= or filename= (UTF-8)
+    std::string rawTypeName, rawFileName;   // the same as written
     // What the line-level readers find, taken only where the fields give nothing.
     std::string lineName;
     bool lineNameFound = false;
@@ -165,6 +166,16 @@ std::optional<std::string> nonEmptyText(const HeaderParameters& parameters, std:
     return text;
 }
 
+// The parameter called name as the field writes it: the plain value, else the extended
+// sections' values joined, undecoded; empty when there is none.
+std::string rawParameter(const HeaderParameters& parameters, std::string_view name) {
+    if (const std::string* plain = parameters.plain(name)) return *plain;
+    std::string joined;
+    for (const HeaderParameter& parameter : parameters.parameters())
+        if (parameter.name == name) joined += parameter.value;
+    return joined;
+}
+
 // Parses the field read so far, if it is one the block wants, and starts over.
 void finishField(HeaderBlock& block) {
     if (block.field == Field::contentType) {
@@ -175,9 +186,16 @@ void finishField(HeaderBlock& block) {
         }
         if (const std::string* boundary = parameters.plain("boundary")) block.boundaries.push_back(*boundary);
         else if (std::optional<std::string> text = parameters.text("boundary")) block.boundaries.push_back(*text);
-        if (!block.typeName) block.typeName = nonEmptyText(parameters, "name");
+        if (!block.typeName) {
+            block.typeName = nonEmptyText(parameters, "name");
+            if (block.typeName) block.rawTypeName = rawParameter(parameters, "name");
+        }
     } else if (block.field == Field::contentDisposition) {
-        if (!block.fileName) block.fileName = nonEmptyText(parseHeaderParameters(block.fieldBody), "filename");
+        if (!block.fileName) {
+            const HeaderParameters parameters = parseHeaderParameters(block.fieldBody);
+            block.fileName = nonEmptyText(parameters, "filename");
+            if (block.fileName) block.rawFileName = rawParameter(parameters, "filename");
+        }
     }
     block.field = Field::other;
     block.fieldBody.clear();
@@ -351,6 +369,8 @@ int scanHeaderBlock(BoundaryList& boundaries, LineSource& input, std::string& lo
         name = block.lineName;
         if (block.lineNameFound) reduceMimeName(name);
     }
+    state.mediaType = block.mediaType;
+    state.rawName = !fieldNamed ? name : block.fileName ? block.rawFileName : block.rawTypeName;
     state.partName = fieldNamed || block.lineNameFound ? name : std::string();
 
     if (block.selfFramedBody) name.clear();  // the body's own "begin" line or banner names it
@@ -403,6 +423,7 @@ int scanBeginLine(LineSource& input, std::string& line, std::string& name, ScanS
         while (cursor < line.size() && line[cursor] == ' ') ++cursor;
         if (cursor >= line.size()) return kNoSection;
         found = line.substr(cursor);
+        state.rawName = found;
         if (!reduceMimeName(found)) return kNoSection;  // a name of folders only
     }
     const std::string beginLine = found.empty() ? line : std::string();
@@ -461,6 +482,7 @@ int scanBinHex(LineSource& input, std::string& line, std::string& name, ScanStat
     if (form == BinHexForm::binHex40) {
         std::string stored;
         if (!state.binHex.readHeader(input, stored)) return kNoSection;
+        state.rawName = stored;
         name = std::move(stored);
         reduceBinHexName(name);
     } else if (!state.binHex.readHexBinHeader(input, line)) {

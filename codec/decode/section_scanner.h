@@ -28,6 +28,11 @@ struct ScanState {
     DecodeTable privateTable = detail::emptyTable();  // the alphabet of the last "table" header
     BinHexReader binHex;                              // between a BinHex header and its forks
     std::string partName;  // the MIME name of the part being read, for a "begin" line without one
+    // What the last section found was called and typed as the message writes them: the
+    // name before any decoding or reduction, and the lower-case media type of its MIME
+    // header (empty when it had none). For describing parts; the decoder never reads them.
+    std::string rawName;
+    std::string mediaType;
 };
 
 // The encoding of the section a scanner result and state describe.

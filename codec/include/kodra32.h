@@ -508,10 +508,12 @@ KODRA_API int KODRA_CALL KodraExtract(KodraContext *context, const char *const *
 
 /*
  * One block of an archive in memory: an mbox range that begins at a "From " line (isMbox 1)
- * or one message (isMbox 0), which sits at byte baseOffset of the input called inputName.
+ * or one message (isMbox 0: its records have a null offset and file, as KodraExtract gives
+ * a single message input), which sits at byte baseOffset of the input called inputName.
  * Every part of every message is decoded and handed to part with its manifest record (its
  * "path" the by-hash path relative to the output folder, "ab/abcdef...") and its decoded
- * bytes, valid during the call; nothing is written. Records and bytes equal those that
+ * bytes, valid during the call (none for the one record of a message without parts or
+ * that failed); nothing is written. Records and bytes equal those that
  * KodraExtract gives for the same messages with byHash. Returns the number of messages,
  * -1 for a null argument.
  */
@@ -524,8 +526,8 @@ KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext *context, const void *d
 /*
  * Reads one archive input (as KodraExtract takes them) and hands every message to message,
  * in order: for an mbox its "From " line's byte offset and its text without that line,
- * quoted "From " lines unquoted; for Maildir and folders the file's path relative to the
- * input (offset 0). data is valid during the call; message returns 0 to stop. Returns the
+ * quoted "From " lines unquoted (file null); for Maildir and folders the file's path
+ * relative to the input (offset 0); for a single message file null, offset 0. data is valid during the call; message returns 0 to stop. Returns the
  * number of messages handed on, -1 for a null argument or an input that cannot be read.
  */
 typedef int(KODRA_CALL *KodraArchiveMessage)(void *context, const char *file, long long offset,

@@ -210,6 +210,10 @@ std::FILE* createNewFile(const char* path) noexcept;
 // alone. False when nothing was removed.
 bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept;
 
+// Gives the file at from the name to, in the same folder tree; false, with nothing changed,
+// when anything (a link included) already stands at to or the move failed.
+bool renameWithoutReplacing(const char* from, const char* to) noexcept;
+
 // ---- Folders -------------------------------------------------------------
 
 // Creates the folder path and its missing parents (as mkdir -p); true when path is a

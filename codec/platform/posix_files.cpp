@@ -48,6 +48,16 @@ bool makeWritable(const char* path) noexcept {
 
 bool deleteFile(const char* path) noexcept { return path && unlink(path) == 0; }
 
+bool renameWithoutReplacing(const char* from, const char* to) noexcept {
+    // A hard link fails when the name is taken, which rename would silently replace.
+    if (!from || !to || link(from, to) != 0) return false;
+    if (unlink(from) != 0) {
+        unlink(to);
+        return false;
+    }
+    return true;
+}
+
 std::FILE* createNewFile(const char* path) noexcept {
     if (!path || !*path) return nullptr;
     // O_EXCL with O_CREAT also refuses a symbolic link standing at path.

@@ -60,4 +60,11 @@ bool deleteFile(const char* path) noexcept {
     return wide && DeleteFileW(wide.get()) != 0;
 }
 
+bool renameWithoutReplacing(const char* from, const char* to) noexcept {
+    const WidePath wideFrom(from);
+    const WidePath wideTo(to);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+    return wideFrom && wideTo && MoveFileExW(wideFrom.get(), wideTo.get(), 0) != 0;
+}
+
 }  // namespace kodra::platform
