@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a given number of seconds: fuzz/run.sh TARGET SECONDS
 # (TARGET: decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader
-# reentrant_api decode_differential header_parameters).
+# reentrant_api decode_differential header_parameters mbox_messages).
 # Builds the fuzz preset first when needed. New inputs go to build/fuzz/corpus/TARGET (the
 # saved corpus in fuzz/corpus stays untouched); a finding is written to
 # build/fuzz/findings/ and ends the script with a failure. Save a finding as a regression

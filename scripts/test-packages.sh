@@ -146,6 +146,7 @@ expect_field() {
 }
 expect_field "$lib_deb" Section '^libs$'
 expect_field "$lib_deb" Depends 'libc6 .*libstdc\+\+6'
+expect_field "$lib_deb" Depends '(^|, )libssl3'
 expect_field "$dev_deb" Section '^libdevel$'
 expect_field "$dev_deb" Depends "^$lib_package \(= ${debian_version//./\\.}\)$"
 expect_field "$cli_deb" Depends "(^|, )$lib_package \(= ${debian_version//./\\.}\)(,|$)"

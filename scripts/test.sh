@@ -16,12 +16,14 @@ packages=(
   g++ cmake ninja-build pkg-config binutils   # toolchain (nm for the export check)
   libgtest-dev libgmock-dev libbenchmark-dev  # test and benchmark frameworks
   libcli11-dev                                # argument parser of the kodra command
+  libssl-dev                                  # libcrypto: SHA-256
   python3 sharutils mpack macutils coreutils  # peers the interop tests run against
   clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64         # dlltool, objdump; Wine
   dpkg-dev file lintian man-db                # .deb files: dpkg-shlibdeps, their checks, man pages
+  python3-dask python3-distributed python3-fsspec python3-pandas python3-pytest  # the Python package's tests
 )
 scripts/ensure-packages.sh "${packages[@]}"
 
@@ -59,7 +61,7 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset"
   if [[ $preset == fuzz ]]; then
     for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader \
-      reentrant_api decode_differential header_parameters; do
+      reentrant_api decode_differential header_parameters mbox_messages; do
       fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
     done
   elif [[ $preset == windows ]]; then

@@ -171,6 +171,14 @@ bool resizeOpenFile(std::FILE* file, std::uint64_t size) noexcept;
 // reached through one. identity, when given, receives the opened file's identity.
 std::FILE* openInputFile(const char* path, FileIdentity* identity = nullptr) noexcept;
 
+// Moves an input opened by openInputFile to byte offset from its start (for reading a
+// range of it). False on failure.
+bool seekInputFile(std::FILE* file, std::uint64_t offset) noexcept;
+
+// The process's standard input, switched to binary mode where the system has text mode:
+// read as it comes (a pipe, a terminal or a file), never opened or closed by the library.
+std::FILE* standardInput() noexcept;
+
 // How an output is opened.
 enum class OutputMode {
     replace,    // created, or an existing regular file emptied

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <limits>
+
 namespace kodra::platform {
 
 std::FILE* openInputFile(const char* path, FileIdentity* identity) noexcept {
@@ -27,6 +29,15 @@ std::FILE* openInputFile(const char* path, FileIdentity* identity) noexcept {
     if (identity)
         *identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
     return file;
+}
+
+bool seekInputFile(std::FILE* file, std::uint64_t offset) noexcept {
+    if (!file || offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::FILE* standardInput() noexcept {
+    return stdin;  // POSIX streams have no text mode
 }
 
 }  // namespace kodra::platform

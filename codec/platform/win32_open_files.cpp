@@ -104,6 +104,17 @@ std::FILE* openInputFile(const char* path, FileIdentity* identity) noexcept {
     return streamOf(file, _O_RDONLY, "rb");
 }
 
+bool seekInputFile(std::FILE* file, std::uint64_t offset) noexcept {
+    if (!file || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
+std::FILE* standardInput() noexcept {
+    // Text mode would turn CR LF into LF and stop at a Ctrl-Z.
+    _setmode(_fileno(stdin), _O_BINARY);
+    return stdin;
+}
+
 std::uint64_t sizeOfOpenFile(std::FILE* file) noexcept {
     if (!file) return 0;
     const intptr_t handle = _get_osfhandle(_fileno(file));

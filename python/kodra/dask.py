@@ -1,0 +1,274 @@
+"""Extracting many archives on a Dask cluster.
+
+The inputs (fsspec URLs: local paths, s3://, gcs://, ...) are cut into units of work: mbox
+files into byte ranges that begin at "From " lines, Maildir folders and folders of messages
+into one unit per message file, single messages into one unit. Workers decode the units with
+KodraExtractMemory and store each part's bytes once, under OUTPUT_URL/ab/<sha256>; the manifest
+records (the same as `kodra extract --by-hash` writes) come back in input order.
+
+    import kodra.dask
+    from distributed import Client
+    client = Client("tcp://scheduler:8786")
+    records = kodra.dask.extract(["s3://mail/2023.mbox"], "s3://mail-parts",
+                                 manifest_url="s3://mail-parts/manifest.jsonl", client=client)
+
+archive_units() and extract_unit() are plain functions: any engine that maps a function over a
+list (PySpark's mapPartitions, multiprocessing) can run the same job.
+"""
+
+import json
+import uuid
+from dataclasses import dataclass
+from typing import Iterable, List, Optional
+
+from .archive import extract_memory
+
+DEFAULT_BLOCKSIZE = 64 << 20
+_SCAN_STEP = 1 << 16
+_FROM = b"From "
+
+
+@dataclass(frozen=True)
+class ArchiveUnit:
+    """One unit of work.
+
+    input: the input as given; url: the file to read; kind: "mbox" (bytes start to end,
+    widened to the "From " lines at or after each end when decoded), "maildir", "folder" or
+    "message"; file: Maildir and folders: the file's path relative to the input ("/"
+    separators).
+    """
+
+    input: str
+    url: str
+    kind: str
+    start: int = 0
+    end: int = 0
+    file: Optional[str] = None
+
+
+def _filesystem(url, storage_options):
+    import fsspec
+
+    return fsspec.core.url_to_fs(url, **(storage_options or {}))
+
+
+def _join(fs, folder, relative):
+    return folder.rstrip(fs.sep) + fs.sep + relative
+
+
+def _children(fs, folder):
+    """(name, path, is_folder) of folder's entries, names in byte order."""
+    entries = []
+    for info in fs.ls(folder, detail=True):
+        path = info["name"]
+        name = path.rstrip("/").rsplit("/", 1)[-1]
+        # Hidden names are not messages, and a link is never followed (as the library lists them).
+        if not name or name.startswith(".") or info.get("islink"):
+            continue
+        entries.append((name.encode("utf-8", "surrogateescape"), name, path, info.get("type") == "directory"))
+    entries.sort()
+    return [(name, path, is_folder) for _key, name, path, is_folder in entries]
+
+
+def _folder_files(fs, folder, prefix=""):
+    """Every file below folder, depth first, names in byte order, as (relative path, path)."""
+    found = []
+    for name, path, is_folder in _children(fs, folder):
+        relative = f"{prefix}{name}"
+        if is_folder:
+            found.extend(_folder_files(fs, path, relative + "/"))
+        else:
+            found.append((relative, path))
+    return found
+
+
+def archive_units(urls: Iterable[str], blocksize: int = DEFAULT_BLOCKSIZE,
+                  storage_options: Optional[dict] = None) -> List[ArchiveUnit]:
+    """Lists the units of work of urls, in input order, as the library lists them: a file
+    whose first line begins "From " is an mbox, cut into blocks of about blocksize bytes;
+    another file is one message; a folder with cur/ or new/ is a Maildir (cur/ then new/),
+    any other folder is searched recursively; names in byte order, hidden names and links
+    left out."""
+    if isinstance(urls, str):
+        urls = [urls]
+    blocksize = max(int(blocksize), 1)
+    units: List[ArchiveUnit] = []
+    for url in urls:
+        fs, path = _filesystem(url, storage_options)
+        if fs.isdir(path):
+            if fs.isdir(_join(fs, path, "cur")) or fs.isdir(_join(fs, path, "new")):
+                for sub in ("cur", "new"):
+                    if not fs.isdir(_join(fs, path, sub)):
+                        continue
+                    for name, file_path, is_folder in _children(fs, _join(fs, path, sub)):
+                        if not is_folder:
+                            units.append(ArchiveUnit(url, fs.unstrip_protocol(file_path), "maildir",
+                                                     file=f"{sub}/{name}"))
+            else:
+                for relative, file_path in _folder_files(fs, path):
+                    units.append(ArchiveUnit(url, fs.unstrip_protocol(file_path), "folder", file=relative))
+            continue
+        size = fs.size(path)
+        with fs.open(path, "rb") as handle:
+            head = handle.read(len(_FROM))
+        if head != _FROM:
+            units.append(ArchiveUnit(url, url, "message", 0, size))
+            continue
+        for start in range(0, max(size, 1), blocksize):
+            units.append(ArchiveUnit(url, url, "mbox", start, min(start + blocksize, size)))
+    return units
+
+
+def _is_separator(data: bytes, at: int, base: int) -> bool:
+    """Whether the "From " at data[at] begins a message: at the start of the file, or after an empty line."""
+    if base + at == 0:
+        return True
+    before = data[max(at - 3, 0):at]
+    return before.endswith(b"\n\n") or before.endswith(b"\n\r\n")
+
+
+def _next_message(handle, position: int, size: int) -> int:
+    """The offset of the first "From " line after an empty line at or after position (size when none).
+
+    Both neighbours of a block boundary compute the same offset, so the ranges tile the file.
+    """
+    if position <= 0:
+        return 0
+    if position >= size:
+        return size
+    keep = len(_FROM) + 3  # a "From " cut by the window's end and the three bytes before it
+    base = max(position - 3, 0)
+    handle.seek(base)
+    data = b""
+    search = position - base
+    while True:
+        chunk = handle.read(_SCAN_STEP)
+        if not chunk:
+            return size
+        data += chunk
+        at = data.find(_FROM, search)
+        while at != -1:
+            if _is_separator(data, at, base):
+                return base + at
+            at = data.find(_FROM, at + 1)
+        if len(data) > keep:
+            # Every "From " that fits in the window was judged; only one cut by its end is left.
+            base += len(data) - keep
+            data = data[-keep:]
+            search = max(position - base, keep - len(_FROM) + 1)
+
+
+def read_unit(unit: ArchiveUnit, storage_options: Optional[dict] = None):
+    """The unit's bytes and their offset in the input: (data, offset)."""
+    fs, path = _filesystem(unit.url, storage_options)
+    with fs.open(path, "rb") as handle:
+        if unit.kind != "mbox":
+            return handle.read(), 0
+        size = fs.size(path)
+        start = _next_message(handle, unit.start, size)
+        end = _next_message(handle, unit.end, size) if unit.end < size else size
+        if end <= start:
+            return b"", start
+        handle.seek(start)
+        return handle.read(end - start), start
+
+
+class _PartStore:
+    """Writes each part's bytes once under the output URL; a part already there is kept."""
+
+    def __init__(self, output_url, storage_options):
+        self.fs, self.root = _filesystem(output_url, storage_options) if output_url else (None, None)
+        self.seen = set()
+
+    def put(self, relative: str, data: bytes):
+        if self.fs is None or relative in self.seen:
+            return
+        self.seen.add(relative)
+        target = _join(self.fs, self.root, relative)
+        if self.fs.exists(target):
+            return
+        folder = target.rsplit(self.fs.sep, 1)[0]
+        self.fs.makedirs(folder, exist_ok=True)
+        # Written under a temporary name and moved into place: a reader never sees half a file
+        # under the final name, and two workers storing the same content agree on its bytes.
+        temporary = f"{target}.{uuid.uuid4().hex}.part"
+        try:
+            with self.fs.open(temporary, "wb") as handle:
+                handle.write(data)
+            if self.fs.exists(target):
+                self.fs.rm(temporary)
+            else:
+                self.fs.mv(temporary, target)
+        except BaseException:
+            if self.fs.exists(temporary):
+                self.fs.rm(temporary)
+            raise
+
+
+def extract_unit(unit: ArchiveUnit, output_url: Optional[str] = None,
+                 storage_options: Optional[dict] = None) -> List[dict]:
+    """Decodes one unit and returns its manifest records, storing each part's bytes under
+    output_url as "ab/<sha256>" (None: stores nothing, the records' paths stay as computed)."""
+    data, offset = read_unit(unit, storage_options)
+    if unit.kind == "mbox" and not data:
+        return []
+    store = _PartStore(output_url, storage_options)
+    records: List[dict] = []
+
+    def on_part(record, payload):
+        if unit.kind != "mbox":
+            record["offset"] = None
+            record["file"] = unit.file
+        record["input"] = unit.input
+        if record.get("path") is not None and payload is not None and record.get("part") is not None:
+            store.put(record["path"], payload)
+        records.append(record)
+
+    extract_memory(data, unit.input, offset, unit.kind == "mbox", on_part=on_part)
+    return records
+
+
+def extract_bag(urls: Iterable[str], output_url: Optional[str], blocksize: int = DEFAULT_BLOCKSIZE,
+                storage_options: Optional[dict] = None):
+    """A Dask bag of the manifest records of urls, one partition per unit, in input order.
+
+    Computing it decodes on the workers and stores the parts under output_url.
+    """
+    import dask.bag
+
+    units = archive_units(urls, blocksize, storage_options)
+    if not units:
+        return dask.bag.from_sequence([], npartitions=1)
+    bag = dask.bag.from_sequence(units, npartitions=len(units))
+    return bag.map_partitions(_extract_partition, output_url, storage_options)
+
+
+def _extract_partition(units, output_url, storage_options):
+    records = []
+    for unit in units:
+        records.extend(extract_unit(unit, output_url, storage_options))
+    return records
+
+
+def to_json_line(record: dict) -> str:
+    """A record as one manifest line (without its line end)."""
+    return json.dumps(record, ensure_ascii=False, separators=(",", ":"))
+
+
+def extract(urls: Iterable[str], output_url: Optional[str], manifest_url: Optional[str] = None,
+            client=None, blocksize: int = DEFAULT_BLOCKSIZE, storage_options: Optional[dict] = None) -> List[dict]:
+    """Extracts urls on a Dask cluster (client, or the current scheduler when None) and returns
+    the manifest records in input order; with manifest_url they are also written there as
+    JSON Lines."""
+    bag = extract_bag(urls, output_url, blocksize, storage_options)
+    if client is not None:
+        records = client.compute(bag).result()
+    else:
+        records = bag.compute()
+    records = list(records)
+    if manifest_url is not None:
+        fs, path = _filesystem(manifest_url, storage_options)
+        with fs.open(path, "w", encoding="utf-8", newline="\n") as handle:
+            for record in records:
+                handle.write(to_json_line(record) + "\n")
+    return records
