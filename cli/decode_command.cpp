@@ -11,6 +11,7 @@
 #include "exit_codes.h"
 #include "file_checks.h"
 #include "folder_decode.h"
+#include "joined_postings.h"
 #include "platform/platform.h"
 #include "printable_text.h"
 #include "progress_line.h"
@@ -100,6 +101,18 @@ int runDecode(const DecodeOptions& options) {
         if (!prepareOutputFolder(folder)) return kFailure;
         if (folder.back() != '/') folder += '/';
     }
+    // Pieces of split postings are joined across all the files, written where the files'
+    // decodes go (with no -C: beside the first file).
+    std::vector<std::string> paths;
+    bool allFiles = true;
+    for (const std::string& file : options.files) {
+        paths.push_back(absolutePath(file));
+        platform::PathInfo info;
+        allFiles = allFiles && platform::inspectPath(paths.back().c_str(), info) &&
+                   info.kind == platform::PathKind::regularFile && paths.back().size() <= kMaxPathLength;
+    }
+    if (allFiles && options.names.empty() && holdPostings(paths))
+        return decodeJoined(paths, folder.empty() ? folderOf(paths.front()) : folder);
     int exitCode = kSuccess;
     for (const std::string& file : options.files) exitCode = worse(exitCode, decodeOne(file, options, folder));
     return exitCode;

@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "file_checks.h"
+#include "joined_postings.h"
 #include "platform/platform.h"
 #include "prescan.h"
 #include "printable_text.h"
@@ -25,6 +26,14 @@ struct ListOptions {
 
 int runList(const ListOptions& options) {
     int exitCode = kSuccess;
+    std::vector<std::string> paths;
+    for (const std::string& file : options.files) {
+        const std::string path = absolutePath(file);
+        platform::PathInfo info;
+        if (platform::inspectPath(path.c_str(), info) && info.kind == platform::PathKind::regularFile)
+            paths.push_back(path);
+    }
+    const bool postings = !paths.empty() && holdPostings(paths);
     for (const std::string& file : options.files) {
         const std::string path = absolutePath(file);
         InputFacts input;
@@ -33,7 +42,7 @@ int runList(const ListOptions& options) {
             continue;
         }
         const std::vector<std::string> names = prescanNames(path);
-        if (names.empty()) {
+        if (names.empty() && !postings) {
             reportError(file, "nothing encoded found");
             exitCode = worse(exitCode, kNothingFound);
         }
@@ -50,6 +59,8 @@ int runList(const ListOptions& options) {
         }
         std::fflush(stdout);
     }
+    // Pieces of split postings, joined across all the files.
+    if (postings) exitCode = worse(exitCode, listJoined(paths));
     return exitCode;
 }
 

@@ -3,6 +3,8 @@
 #include "decode/context_handle.h"
 #include "decode/decode_file.h"
 #include "decode/decoder.h"
+#include "frame/context.h"
+#include "join/join_job.h"
 #include "kodra32.h"
 
 #include <new>
@@ -109,4 +111,17 @@ extern "C" KODRA_API int KODRA_CALL KodraListMemoryParts(KodraContext* context, 
                                                          const KodraSink* sink) {
     if (!context || (!data && size > 0) || !sink) return -1;
     return toSink(context, memoryInput(data, size), sink, Destination::listSink);
+}
+
+extern "C" KODRA_API int KODRA_CALL KodraDecodeInputs(KodraContext* context, const KodraInput* inputs, int count,
+                                                      const char* folder, const KodraSink* sink,
+                                                      const KodraPostingReport* report) {
+    if (!context) return -1;
+    return kodra::decodeInputs(context->context, inputs, count, folder, sink, report);
+}
+
+extern "C" KODRA_API int KODRA_CALL KodraListPostings(KodraContext* context, const KodraInput* inputs, int count,
+                                                      const KodraPostingReport* report) {
+    if (!context) return -1;
+    return kodra::listPostings(context->context, inputs, count, report);
 }

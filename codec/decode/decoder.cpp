@@ -533,6 +533,7 @@ DecodeSummary Decoder::finish() noexcept {
     }
     summary.partsFound = partsFound_;
     summary.partsDecoded = partsDecoded_;
+    summary.namesLeft = names_;
     return summary;
 }
 

@@ -82,6 +82,7 @@ struct DecodeSummary {
     Encoding last = Encoding::none;  // what DecodeFile reports: the last section decoded
     int partsFound = 0;
     int partsDecoded = 0;         // sink: parts that ended KODRA_PART_DECODED
+    const char* namesLeft = nullptr;  // folder: the part of target.names that mode 1 has not taken
 };
 
 // Runs one decode. Different calls may run on different threads at once when they are

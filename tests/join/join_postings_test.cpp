@@ -1,0 +1,231 @@
+// Joining split postings: every order of the parts joins to the same bytes; missing,
+// duplicate and overlapping parts and failed checks are reported by number and never
+// produce the final name.
+#include "join/join_test_postings.h"
+#include "join/join_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <numeric>
+
+namespace kodra::testing {
+namespace {
+
+using namespace kodra::testing::join;
+
+enum class Kind { yenc, uu, partial };
+
+SplitPosting build(Kind kind, const std::string& name, const std::string& content, int parts) {
+    switch (kind) {
+        case Kind::yenc: return yencPosting(name, content, parts);
+        case Kind::uu: return uuPosting(name, content, parts);
+        case Kind::partial: return partialPosting(name, content, parts);
+    }
+    return {};
+}
+
+int postingKind(Kind kind) {
+    return kind == Kind::yenc ? KODRA_POSTING_YENC : kind == Kind::uu ? KODRA_POSTING_UU : KODRA_POSTING_PARTIAL;
+}
+
+struct PermutationRow {
+    const char* name;
+    Kind kind;
+    int parts;
+    std::size_t size;
+};
+
+class JoinEveryOrder : public ::testing::TestWithParam<PermutationRow> {};
+
+TEST_P(JoinEveryOrder, JoinsBitExactToASink) {
+    const PermutationRow& row = GetParam();
+    const SplitPosting posting = build(row.kind, "data.bin", binaryPayload(row.size, 7), row.parts);
+    std::vector<int> order(static_cast<std::size_t>(row.parts));
+    std::iota(order.begin(), order.end(), 0);
+    ContextHandle context(KodraOpenContext());
+    int permutations = 0;
+    do {
+        std::vector<std::string> blocks;
+        for (int index : order) blocks.push_back(posting.articles[static_cast<std::size_t>(index)]);
+        const std::vector<KodraInput> inputs = memoryInputs(blocks);
+        RecordingSink sink;
+        const KodraSink callbacks = sink.sink();
+        PostingRecorder recorder;
+        const KodraPostingReport report = recorder.report();
+        const int decoded = KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), nullptr,
+                                              &callbacks, &report);
+        const std::string which = "order " + std::to_string(permutations);
+        EXPECT_EQ(decoded, 1) << which;
+        EXPECT_TRUE(sink.errors.empty()) << which << ": " << (sink.errors.empty() ? "" : sink.errors.front());
+        ASSERT_EQ(sink.parts.size(), 1u) << which;
+        EXPECT_EQ(sink.parts[0].status, KODRA_PART_DECODED) << which;
+        EXPECT_EQ(sink.parts[0].name, "data.bin") << which;
+        EXPECT_TRUE(sameBytes(sink.parts[0].data, posting.content)) << which;
+        ASSERT_EQ(recorder.postings.size(), 1u) << which;
+        const RecordedPosting& got = recorder.postings[0];
+        EXPECT_EQ(got.kind, postingKind(row.kind)) << which;
+        EXPECT_EQ(got.status, KODRA_POSTING_COMPLETE) << which << ": " << got.reason;
+        EXPECT_EQ(got.found, row.parts) << which;
+        EXPECT_EQ(got.total, row.parts) << which;
+        ++permutations;
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST_P(JoinEveryOrder, JoinsBitExactFromFilesIntoAFolder) {
+    const PermutationRow& row = GetParam();
+    const SplitPosting posting = build(row.kind, "data.bin", binaryPayload(row.size, 3), row.parts);
+    std::vector<std::string> blocks(posting.articles.rbegin(), posting.articles.rend());
+    TempFolder in, out;
+    const std::vector<std::string> paths = writeInputs(in, blocks);
+    const std::vector<KodraInput> inputs = fileInputs(paths);
+    ContextHandle context(KodraOpenContext());
+    PostingRecorder recorder;
+    const KodraPostingReport report = recorder.report();
+    const int decoded = KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()),
+                                          out.path().string().c_str(), nullptr, &report);
+    EXPECT_EQ(decoded, 1);
+    EXPECT_EQ(out.names(), std::set<std::string>{"data.bin"});
+    EXPECT_TRUE(sameBytes(readFile(out.file("data.bin")), posting.content));
+    ASSERT_EQ(recorder.postings.size(), 1u);
+    EXPECT_EQ(recorder.postings[0].path, out.file("data.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Postings, JoinEveryOrder,
+                         ::testing::Values(PermutationRow{"yenc_3_parts", Kind::yenc, 3, 5000},
+                                           PermutationRow{"yenc_4_parts", Kind::yenc, 4, 9001},
+                                           PermutationRow{"uu_3_parts", Kind::uu, 3, 6000},
+                                           PermutationRow{"uu_4_parts", Kind::uu, 4, 8000},
+                                           PermutationRow{"partial_3_parts", Kind::partial, 3, 7000},
+                                           PermutationRow{"partial_4_parts", Kind::partial, 4, 9000}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Replaces the first text in article with another.
+std::string replaced(std::string article, const std::string& text, const std::string& with) {
+    const std::size_t at = article.find(text);
+    if (at != std::string::npos) article.replace(at, text.size(), with);
+    return article;
+}
+
+struct FaultRow {
+    const char* name;
+    Kind kind;
+    // Turns the posting's four articles into the inputs.
+    std::function<std::vector<std::string>(const SplitPosting&)> inputs;
+    int status;
+    std::vector<int> missing, duplicates, overlapping;
+};
+
+std::vector<std::string> without(const SplitPosting& posting, std::size_t index) {
+    std::vector<std::string> blocks = posting.articles;
+    blocks.erase(blocks.begin() + static_cast<std::ptrdiff_t>(index));
+    return blocks;
+}
+
+std::vector<std::string> withCopy(const SplitPosting& posting, std::size_t index, bool changed) {
+    std::vector<std::string> blocks = posting.articles;
+    std::string copy = blocks[index];
+    // A changed copy: one data character differs (not a control line's).
+    if (changed) copy[copy.size() - 200] = copy[copy.size() - 200] == 'A' ? 'B' : 'A';
+    blocks.insert(blocks.begin() + 1, copy);
+    return blocks;
+}
+
+std::string yencField(const std::string& article, const std::string& field) {
+    const std::size_t at = article.find(field);
+    return article.substr(at, article.find_first_of(" \n", at + 1) - at);
+}
+
+class JoinFaults : public ::testing::TestWithParam<FaultRow> {};
+
+TEST_P(JoinFaults, ReportedByNumberAndNeverUnderTheFinalName) {
+    const FaultRow& row = GetParam();
+    const SplitPosting posting = build(row.kind, "data.bin", binaryPayload(12000, 5), 4);
+    const std::vector<std::string> blocks = row.inputs(posting);
+    const std::vector<KodraInput> inputs = memoryInputs(blocks);
+    ContextHandle context(KodraOpenContext());
+
+    RecordingSink sink;
+    const KodraSink callbacks = sink.sink();
+    PostingRecorder recorder;
+    const KodraPostingReport report = recorder.report();
+    const int decoded = KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), nullptr,
+                                          &callbacks, &report);
+    ASSERT_EQ(recorder.postings.size(), 1u);
+    const RecordedPosting& got = recorder.postings[0];
+    EXPECT_EQ(got.status, row.status) << "reason: " << got.reason;
+    EXPECT_EQ(joinedNumbers(got.missing), joinedNumbers(row.missing));
+    EXPECT_EQ(joinedNumbers(got.duplicates), joinedNumbers(row.duplicates));
+    EXPECT_EQ(joinedNumbers(got.overlapping), joinedNumbers(row.overlapping));
+    EXPECT_TRUE(sink.errors.empty());
+    const bool complete = row.status == KODRA_POSTING_COMPLETE;
+    EXPECT_EQ(decoded, complete ? 1 : 0);
+    EXPECT_EQ(got.reason.empty(), complete) << "got reason \"" << got.reason << "\"";
+    for (const RecordedPart& part : sink.parts)
+        EXPECT_EQ(part.status, complete ? KODRA_PART_DECODED : KODRA_PART_FAILED) << part;
+
+    // Listing sees the same numbers without decoding.
+    PostingRecorder listed;
+    const KodraPostingReport listReport = listed.report();
+    EXPECT_EQ(KodraListPostings(context.get(), inputs.data(), static_cast<int>(inputs.size()), &listReport), 1);
+    ASSERT_EQ(listed.postings.size(), 1u);
+    EXPECT_EQ(joinedNumbers(listed.postings[0].missing), joinedNumbers(row.missing));
+    EXPECT_EQ(joinedNumbers(listed.postings[0].duplicates), joinedNumbers(row.duplicates));
+
+    TempFolder out;
+    PostingRecorder written;
+    const KodraPostingReport writtenReport = written.report();
+    KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), out.path().string().c_str(),
+                      nullptr, &writtenReport);
+    const std::set<std::string> names = out.names();
+    if (complete) {
+        EXPECT_EQ(names, std::set<std::string>{"data.bin"});
+        EXPECT_TRUE(sameBytes(readFile(out.file("data.bin")), posting.content));
+    } else {
+        EXPECT_EQ(names.count("data.bin"), 0u) << "the final name was written";
+        EXPECT_EQ(names.count("data.bin.incomplete"), 1u) << "got " << names.size() << " names";
+        ASSERT_EQ(written.postings.size(), 1u);
+        EXPECT_EQ(written.postings[0].path, out.file("data.bin.incomplete"));
+    }
+    for (const std::string& name : names) EXPECT_EQ(name.find(".kodra-join"), std::string::npos) << name;
+}
+
+const FaultRow kFaults[] = {
+    {"yenc_missing_part", Kind::yenc, [](const SplitPosting& p) { return without(p, 1); }, KODRA_POSTING_INCOMPLETE, {2}, {}, {}},
+    {"yenc_identical_duplicate", Kind::yenc, [](const SplitPosting& p) { return withCopy(p, 2, false); }, KODRA_POSTING_COMPLETE, {}, {3}, {}},
+    {"yenc_different_duplicate", Kind::yenc, [](const SplitPosting& p) { return withCopy(p, 2, true); }, KODRA_POSTING_FAILED, {}, {3}, {}},
+    {"yenc_overlapping_ranges", Kind::yenc,
+     [](const SplitPosting& p) {
+         std::vector<std::string> blocks = p.articles;
+         blocks[1] = replaced(blocks[1], yencField(blocks[1], "begin="), "begin=2000");
+         return blocks;
+     },
+     KODRA_POSTING_FAILED, {}, {}, {1, 2}},
+    {"yenc_bad_pcrc32", Kind::yenc,
+     [](const SplitPosting& p) {
+         std::vector<std::string> blocks = p.articles;
+         blocks[2] = replaced(blocks[2], yencField(blocks[2], "pcrc32="), "pcrc32=01234567");
+         return blocks;
+     },
+     KODRA_POSTING_FAILED, {}, {}, {}},
+    {"yenc_bad_total_crc32", Kind::yenc,
+     [](const SplitPosting& p) {
+         std::vector<std::string> blocks = p.articles;
+         blocks[3] = replaced(blocks[3], yencField(blocks[3], " crc32="), " crc32=89abcdef");
+         return blocks;
+     },
+     KODRA_POSTING_FAILED, {}, {}, {}},
+    {"uu_missing_first_part", Kind::uu, [](const SplitPosting& p) { return without(p, 0); }, KODRA_POSTING_INCOMPLETE, {1}, {}, {}},
+    {"uu_missing_last_part", Kind::uu, [](const SplitPosting& p) { return without(p, 3); }, KODRA_POSTING_INCOMPLETE, {4}, {}, {}},
+    {"uu_identical_duplicate", Kind::uu, [](const SplitPosting& p) { return withCopy(p, 1, false); }, KODRA_POSTING_COMPLETE, {}, {2}, {}},
+    {"uu_different_duplicate", Kind::uu, [](const SplitPosting& p) { return withCopy(p, 1, true); }, KODRA_POSTING_FAILED, {}, {2}, {}},
+    {"partial_missing_middle_part", Kind::partial, [](const SplitPosting& p) { return without(p, 2); }, KODRA_POSTING_INCOMPLETE, {3}, {}, {}},
+    {"partial_different_duplicate", Kind::partial, [](const SplitPosting& p) { return withCopy(p, 1, true); }, KODRA_POSTING_FAILED, {}, {2}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Postings, JoinFaults, ::testing::ValuesIn(kFaults),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace kodra::testing
