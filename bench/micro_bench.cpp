@@ -1,7 +1,8 @@
 // Micro-benchmarks of the hot paths: buffer coding per type, 6-bit encoding per SIMD level,
 // the group decoder, the line source, the section scanner on a header block, the data-line
 // path of DecodeFile and
-// the BinHex layers. Run: build/default/bench/kodra_micro_bench
+// the BinHex layers, the yEnc data decoder and CRC-32 and a whole yEnc decode. Run:
+// build/default/bench/kodra_micro_bench
 #include "bench_files.h"
 #include "binhex/binhex.h"
 #include "binhex/binhex_reader.h"
@@ -19,6 +20,8 @@
 #include "frame/line_source.h"
 #include "kodra32.h"
 #include "support/reference_binhex.h"
+#include "yenc/crc32.h"
+#include "yenc/yenc_data.h"
 
 #include <benchmark/benchmark.h>
 
@@ -162,6 +165,73 @@ void sixBitLineBench(benchmark::State& state) {
     setBytes(state, count);
 }
 BENCHMARK(sixBitLineBench)->ArgsProduct({{0, 1, 2}, {76, 1020}});
+
+// The payload as yEnc lines of 128 characters ended by CR LF, only the critical bytes escaped.
+std::string yencLines(const std::vector<char>& source) {
+    std::string out;
+    std::size_t column = 0;
+    for (const char c : source) {
+        const auto encoded = static_cast<unsigned char>(static_cast<unsigned char>(c) + 42);
+        if (encoded == 0 || encoded == '\n' || encoded == '\r' || encoded == '=') {
+            out += '=';
+            out += static_cast<char>(static_cast<unsigned char>(encoded + 64));
+            column += 2;
+        } else {
+            out += static_cast<char>(encoded);
+            ++column;
+        }
+        if (column >= 128) {
+            out += "\r\n";
+            column = 0;
+        }
+    }
+    return out;
+}
+
+// 1 MiB of yEnc lines, line ends included, through the data decoder at level range(0):
+// 0 the machine word, 1 SSE2, 2 AVX2; 3 the one-character oracle. Bytes: decoded bytes.
+void yencDecodeBench(benchmark::State& state) {
+    const std::vector<char> source = payload(kPayloadSize);
+    const std::string text = yencLines(source);
+    std::vector<unsigned char> out(text.size());
+    const bool oracle = state.range(0) == 3;
+    const auto level = static_cast<kodra::SimdLevel>(oracle ? 0 : state.range(0));
+    if (level > kodra::supportedSimdLevel()) {
+        state.SkipWithError("level not supported here");
+        return;
+    }
+    for (auto _ : state) {
+        kodra::YencDecodeState decodeState;
+        benchmark::DoNotOptimize(oracle ? kodra::yencDecodeScalar(decodeState, text.data(), text.size(), out.data())
+                                        : kodra::yencDecodeAt(level, decodeState, text.data(), text.size(),
+                                                              out.data()));
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, source.size());
+}
+BENCHMARK(yencDecodeBench)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
+
+void crc32Bench(benchmark::State& state) {
+    const std::vector<char> source = payload(kPayloadSize);
+    for (auto _ : state) benchmark::DoNotOptimize(kodra::crc32Update(0, source.data(), source.size()));
+    setBytes(state, source.size());
+}
+BENCHMARK(crc32Bench);
+
+// A 16 MiB yEnc article through KodraDecodeMemoryToSink: scanning, decoding, CRC and sink.
+void yencArticleBench(benchmark::State& state) {
+    const std::vector<char> source = payload(16 * kPayloadSize);
+    const std::string article = "Subject: bench\r\n\r\n=ybegin line=128 size=" + std::to_string(source.size()) +
+                                " name=bench.bin\r\n" + yencLines(source) + "\r\n=yend size=" +
+                                std::to_string(source.size()) + "\r\n";
+    KodraContext* context = KodraOpenContext();
+    const KodraSink sink{nullptr, [](void*, const KodraPart*) { return 1; },
+                         [](void*, const void*, size_t) { return 1; }, [](void*, const KodraPart*, int) {}};
+    for (auto _ : state) benchmark::DoNotOptimize(KodraDecodeMemoryToSink(context, article.data(), article.size(), &sink));
+    KodraCloseContext(context);
+    setBytes(state, source.size());
+}
+BENCHMARK(yencArticleBench)->Unit(benchmark::kMillisecond);
 
 void lineSourceReadBench(benchmark::State& state) {
     std::string text = encoded(2, payload(kPayloadSize));

@@ -18,6 +18,7 @@ packages=(
   libcli11-dev                                # argument parser of the kodra command
   libssl-dev                                  # libcrypto: SHA-256
   python3 sharutils mpack macutils coreutils  # peers the interop tests run against
+  uudeview                                    # uuenview, the yEnc peer
   clang-14 libclang-rt-14-dev                 # libFuzzer targets (fuzz preset)
   qt6-base-dev libgl-dev                      # the test application merido (Qt 6 Widgets)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools  # KODRA32.dll
@@ -61,7 +62,7 @@ for preset in "${presets[@]}"; do
   cmake --build --preset "$preset"
   if [[ $preset == fuzz ]]; then
     for target in decode_buffer decode_file message_info message_text mime_time encoded_words binhex six_bit_lines line_source binhex_reader \
-      reentrant_api decode_differential header_parameters mbox_messages; do
+      reentrant_api decode_differential header_parameters mbox_messages yenc_decoder; do
       fuzz/run.sh "$target" "${FUZZ_SECONDS:-30}"
     done
   elif [[ $preset == windows ]]; then

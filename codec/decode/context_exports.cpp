@@ -16,6 +16,7 @@ using kodra::Destination;
 kodra::DecodeInput fileInput(const char* path) {
     kodra::DecodeInput input;
     input.path = path;
+    input.yenc = true;
     return input;
 }
 
@@ -24,6 +25,7 @@ kodra::DecodeInput memoryInput(const void* data, size_t size) {
     input.data = static_cast<const char*>(data);
     input.size = size;
     input.inMemory = true;
+    input.yenc = true;
     return input;
 }
 
@@ -32,7 +34,8 @@ int toFolder(KodraContext* context, kodra::DecodeInput input, const char* folder
     target.mode = context->context.mode;
     target.names = context->context.names.c_str();
     target.folder = folder;
-    return kodra::classicType(kodra::runDecode(context->context.ui, std::move(input), target).last);
+    const kodra::Encoding last = kodra::runDecode(context->context.ui, std::move(input), target).last;
+    return last == kodra::Encoding::yenc ? KODRA_ENCODING_YENC : kodra::classicType(last);
 }
 
 int toSink(KodraContext* context, kodra::DecodeInput input, const KodraSink* sink, Destination kind) noexcept {

@@ -9,6 +9,7 @@
 #include "decode/section_scanner.h"
 #include "decode/six_bit_lines.h"
 #include "decode/text_section_copier.h"
+#include "decode/yenc_section_reader.h"
 #include "frame/file_names.h"
 #include "frame/line_source.h"
 #include "frame/name_list.h"
@@ -72,6 +73,7 @@ int sinkEncoding(Encoding encoding) noexcept {
         case Encoding::text:
         case Encoding::raw: return KODRA_ENCODING_TEXT;
         case Encoding::quotedPrintable: return KODRA_ENCODING_QUOTED_PRINTABLE;
+        case Encoding::yenc: return KODRA_ENCODING_YENC;
         case Encoding::none: break;
     }
     return 0;
@@ -301,15 +303,23 @@ Decoder::Start Decoder::startOutput() {
             break;
     }
     if (phase_ == Phase::unnamedData) phase_ = Phase::data;
-    if (section_.type == kBinHexSection || section_.type == kTextSection) decodeWholeSection();
+    if (section_.type == kBinHexSection || section_.type == kTextSection || section_.type == kYencSection)
+        decodeWholeSection();
     return Start::opened;
 }
 
-// A BinHex or text section is decoded in one go.
+// A BinHex, text or yEnc section is decoded in one go.
 void Decoder::decodeWholeSection() {
     ByteSink* target = output_.isOpen() ? &output_ : nullptr;
     bool succeeded = true;
-    if (section_.type == kBinHexSection) {
+    bool incomplete = false;  // failed checks: the output must not stand under its name
+    if (section_.type == kYencSection) {
+        const YencSectionRead read = readYencSection(*source_, boundaries_, section_.scan.yencBegin, output_,
+                                                     [this] { reportProgress(false); });
+        succeeded = judgeYencSection(section_.scan.yencBegin, read) == YencVerdict::complete;
+        incomplete = !succeeded;
+        lastWholeSection_ = Encoding::yenc;
+    } else if (section_.type == kBinHexSection) {
         succeeded = section_.scan.binHex.decodeForks(*source_, target);
         lastWholeSection_ = Encoding::binHex;
     } else if (section_.scan.textBody == TextBody::raw && !classicText_) {
@@ -330,7 +340,8 @@ void Decoder::decodeWholeSection() {
         markDecoded(output_.path());
         output_.finish();
     } else if (output_.isOpen()) {
-        output_.fail();
+        if (incomplete) output_.failIncomplete();
+        else output_.fail();
     }
     section_.name.clear();
     section_.scan.table = nullptr;
@@ -542,6 +553,7 @@ DecodeSummary Decoder::run(DecodeInput input) noexcept {
         owner_ = ui_.activeWindow();
         cleanLineRuns_ = input.cleanLineRuns;
         classicText_ = input.classicText;
+        section_.scan.yenc = input.yenc;
         simdLevel_ = input.simdLevel ? *input.simdLevel : activeSimdLevel();
         if (input.inMemory) {
             source_.emplace(input.data, input.size, sourceOptions(input));

@@ -46,6 +46,8 @@ struct DecodeInput {
     // ends where the system does not want CR LF, and 8bit and binary parts are copied
     // byte for byte.
     bool classicText = false;
+    // yEnc sections are decoded (the Kodra* exports); the classic exports never see them.
+    bool yenc = false;
 };
 
 enum class Destination {

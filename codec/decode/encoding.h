@@ -10,6 +10,7 @@ enum SectionType : int {
     kBase64Section = 2,
     kBinHexSection = 3,
     kTextSection = 5,    // quoted-printable, 7bit, plain or HTML text
+    kYencSection = 8,    // yEnc: only when the decode asks for it, never a classic result
 };
 
 enum class Encoding {
@@ -22,10 +23,12 @@ enum class Encoding {
     text,
     quotedPrintable,
     raw,  // 8bit or binary, written byte for byte
+    yenc,
 };
 
 // The classic type number of an encoding (DecodeFile's result): 1 UU (and private tables),
-// 2 Base64, 3 BinHex, 4 XXencode, 5 text (8bit and binary parts too); 0 for none.
+// 2 Base64, 3 BinHex, 4 XXencode, 5 text (8bit and binary parts too); 0 for none and for
+// yEnc, which the classic exports never decode.
 constexpr int classicType(Encoding encoding) noexcept {
     switch (encoding) {
         case Encoding::uu:
@@ -36,6 +39,7 @@ constexpr int classicType(Encoding encoding) noexcept {
         case Encoding::text:
         case Encoding::quotedPrintable:
         case Encoding::raw: return 5;
+        case Encoding::yenc:
         case Encoding::none: break;
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "decode/part_output.h"
 
+#include "encode/numbered_names.h"
 #include "platform/stdio_unlocked.h"
 
 #include <cstring>
@@ -10,6 +11,27 @@ namespace {
 
 // Decoded bytes are handed on in chunks of about this size.
 constexpr std::size_t kChunk = 256 * 1024;
+// Numbered names tried for an incomplete output before it is given up.
+constexpr int kIncompleteNameTries = 1000;
+
+// Moves the file at path (still `identity`) to "<path>.incomplete" or a numbered variant
+// of it; the new path, or empty (the file removed) when no name could be had.
+std::string moveToIncomplete(const std::string& path, const platform::FileIdentity& identity) {
+    std::string target = path + ".incomplete";
+    platform::MoveResult result = platform::moveCreatedFile(path.c_str(), target.c_str(), identity);
+    if (result == platform::MoveResult::targetTaken && target.size() < platform::kMaxPath) {
+        char numbered[platform::kMaxPath];
+        std::memcpy(numbered, target.c_str(), target.size() + 1);
+        for (int tries = 0; tries < kIncompleteNameTries && result == platform::MoveResult::targetTaken; ++tries) {
+            if (!nextNumberedPath(numbered)) break;
+            result = platform::moveCreatedFile(path.c_str(), numbered, identity);
+            if (result == platform::MoveResult::moved) target = numbered;
+        }
+    }
+    if (result == platform::MoveResult::moved) return target;
+    platform::deleteCreatedFile(path.c_str(), identity);
+    return std::string();
+}
 
 }  // namespace
 
@@ -24,6 +46,7 @@ bool FileSink::write(const void* data, std::size_t size) noexcept {
 bool FileSink::close() noexcept { return file_ && closeStdioFile(file_); }
 
 void PartOutput::openFile(StdioFile file, std::string path) noexcept {
+    identified_ = file && platform::identifyOpenFile(file.get(), identity_);
     file_.reset(new (std::nothrow) FileSink(std::move(file)));
     path_ = std::move(path);
     state_ = file_ ? State::open : State::skipped;
@@ -125,6 +148,19 @@ void PartOutput::fail() noexcept {
     callback_.reset();
     endSink(KODRA_PART_FAILED);
     state_ = State::skipped;
+}
+
+void PartOutput::failIncomplete() noexcept {
+    const bool toFile = file_ != nullptr;
+    fail();
+    if (!toFile) return;
+    try {
+        path_ = identified_ ? moveToIncomplete(path_, identity_) : std::string();
+    } catch (...) {
+        if (identified_) platform::deleteCreatedFile(path_.c_str(), identity_);
+        path_.clear();
+    }
+    identified_ = false;
 }
 
 }  // namespace kodra

@@ -5,6 +5,7 @@
 #include "frame/byte_sink.h"
 #include "frame/stdio_file.h"
 #include "kodra32.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 #include <memory>
@@ -75,6 +76,11 @@ public:
     bool close() noexcept;
     // Ends a part whose decoding failed; what was written stays.
     void fail() noexcept;
+    // Ends a part that failed its checks or lost its end: a file keeps what was written only
+    // under "<path>.incomplete" (numbered when taken; removed when it cannot be moved), never
+    // under its own name; a sink's end gets KODRA_PART_FAILED. path() then names where the
+    // bytes are, or is empty.
+    void failIncomplete() noexcept;
 
 private:
     bool flush() noexcept;
@@ -89,6 +95,8 @@ private:
     KodraPart part_{};
     std::string name_, nameUtf8_;
     std::string path_;
+    platform::FileIdentity identity_{};
+    bool identified_ = false;  // identity_ is the open file's
     State state_ = State::none;
     bool finished_ = false;
     bool failed_ = false;  // a write failed or the sink stopped the part

@@ -321,6 +321,42 @@ bool chooseFieldName(const HeaderBlock& block, std::string& name) {
     return false;
 }
 
+bool isYencBeginLine(std::string_view line) noexcept { return line.substr(0, 8) == "=ybegin "; }
+
+// Whether the first line after the blank lines ahead begins a yEnc section; reads nothing.
+bool yencBodyFollows(LineSource& input) {
+    constexpr int kBlankLinesLooked = 16;
+    const SourceMark mark = input.mark();
+    bool found = false;
+    SourceLine next;
+    for (int looked = 0; looked <= kBlankLinesLooked && input.next(next); ++looked) {
+        const std::string_view text = lineText(next);
+        if (text.empty()) continue;
+        found = isYencBeginLine(text);
+        break;
+    }
+    input.returnTo(mark);
+    input.dropMark();
+    return found;
+}
+
+// A "=ybegin" line: the section is named by name=, else by the MIME part it stands in,
+// else kUnnamedBeginFile.
+int scanYencBegin(const std::string& line, std::string& name, ScanState& state) {
+    std::optional<YencLine> begin = parseYencLine(line);
+    if (!begin || begin->kind != YencLineKind::begin) return kNoSection;
+    std::string found = begin->name;
+    if (found.empty() || !reduceMimeName(found)) {
+        found = state.partName.empty() ? std::string(kUnnamedBeginFile) : state.partName;
+        reduceName(found);
+    }
+    state.partName.clear();
+    name = std::move(found);
+    state.yencBegin = std::move(*begin);
+    state.table = &xxTable;  // marks a known section; the data has its own coder
+    return kYencSection;
+}
+
 // Reads a MIME part header from the current line to the blank line that ends it. The
 // Content-Type and Content-Disposition fields are read whole with their parameters; the
 // line-level readers of older releases stand in where those give no name or boundary.
@@ -373,6 +409,11 @@ int scanHeaderBlock(BoundaryList& boundaries, LineSource& input, std::string& lo
     state.rawName = !fieldNamed ? name : block.fileName ? block.rawFileName : block.rawTypeName;
     state.partName = fieldNamed || block.lineNameFound ? name : std::string();
 
+    // A body that holds its own yEnc section is named and decoded by its "=ybegin" line,
+    // whatever transfer encoding (8bit, binary, x-yenc, ...) the part declares.
+    const bool encodedBody = block.type == kBase64Section ||
+                             (block.type == kTextSection && state.textBody == TextBody::quotedPrintable);
+    if (state.yenc && !block.selfFramedBody && !encodedBody && yencBodyFollows(input)) block.selfFramedBody = true;
     if (block.selfFramedBody) name.clear();  // the body's own "begin" line or banner names it
     if (name.empty()) {
         if (block.type == kBase64Section && !block.subtype.empty()) {
@@ -507,6 +548,7 @@ Encoding encodingOf(SectionType type, const ScanState& state) noexcept {
             return Encoding::uu;
         case kBase64Section: return Encoding::base64;
         case kBinHexSection: return Encoding::binHex;
+        case kYencSection: return Encoding::yenc;
         case kTextSection:
             switch (state.textBody) {
                 case TextBody::lines: return Encoding::text;
@@ -544,6 +586,7 @@ int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lo
     int type = kNoSection;
     // A part ends at a boundary line: its MIME name no longer names a "begin" line.
     if (!state.partName.empty() && boundaries.matches(line)) state.partName.clear();
+    if (state.yenc && isYencBeginLine(line)) return scanYencBegin(line, name, state);
     if (contains(lowerLine, "content-") && contains(lowerLine, ":"))
         type = scanHeaderBlock(boundaries, input, lowerLine, line, name, state);
     if (!name.empty() && type == kNoSection) {

@@ -6,6 +6,7 @@
 #include "decode/decode_tables.h"
 #include "decode/encoding.h"
 #include "frame/line_source.h"
+#include "yenc/yenc_lines.h"
 
 #include <string>
 
@@ -33,6 +34,8 @@ struct ScanState {
     // header (empty when it had none). For describing parts; the decoder never reads them.
     std::string rawName;
     std::string mediaType;
+    bool yenc = false;     // yEnc sections are recognised (never in the classic decodes)
+    YencLine yencBegin;    // the "=ybegin" line of a yEnc section
 };
 
 // The encoding of the section a scanner result and state describe.
@@ -49,7 +52,8 @@ bool readLine(LineSource& input, std::string& line);
 // name (in and out). The scanner may read further lines (a MIME header block, the first
 // data line after "begin", the "table" lines, a BinHex header); line then holds the last
 // one read. Names taken from the content are reduced to a bare file name. Returns the
-// section type found, or 0.
+// section type found, or 0. With state.yenc, a "=ybegin " line opens a yEnc section, and a
+// MIME part whose body begins with one is left to that line.
 int scanSectionLine(BoundaryList& boundaries, LineSource& input, std::string& lowerLine, std::string& line,
                     std::string& name, ScanState& state);
 

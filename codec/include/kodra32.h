@@ -350,6 +350,10 @@ KODRA_API int KODRA_CALL KodraSetContextNames(KodraContext *context, const char 
  * Folder decodes: as DecodeFile, with the context's mode and names, writing each part into
  * folder (null: the input file's folder). The memory form reads size bytes at data and needs
  * a folder. Both return DecodeFile's result: the type of the last section decoded, or 0.
+ * Unlike DecodeFile, these, the sink and the listing exports decode yEnc too (result
+ * KODRA_ENCODING_YENC); a yEnc section that fails its size or CRC-32 checks, lacks its
+ * "=yend" line or is one part of several is kept only as "<name>.incomplete" (numbered when
+ * taken), and a sink's end gets KODRA_PART_FAILED for it.
  */
 KODRA_API int KODRA_CALL KodraDecodeFileTo(KodraContext *context, const char *path, const char *folder);
 KODRA_API int KODRA_CALL KodraDecodeMemoryTo(KodraContext *context, const void *data, size_t size,

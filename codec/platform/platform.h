@@ -221,6 +221,13 @@ bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept;
 // Gives the file at from the name to, in the same folder tree; false, with nothing changed,
 // when anything (a link included) already stands at to or the move failed.
 bool renameWithoutReplacing(const char* from, const char* to) noexcept;
+// What moveCreatedFile did.
+enum class MoveResult { moved, targetTaken, failed };
+
+// Gives the regular file at `from` the name `to` when it is still the file `identity`
+// (nothing swapped in is moved) and nothing at all stands at `to`: an existing file or
+// link there is never replaced or followed (targetTaken).
+MoveResult moveCreatedFile(const char* from, const char* to, const FileIdentity& identity) noexcept;
 
 // ---- Folders -------------------------------------------------------------
 

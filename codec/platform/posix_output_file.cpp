@@ -3,6 +3,7 @@
 #include "platform.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +107,29 @@ bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept 
     struct stat info {};
     if (lstat(path, &info) != 0 || !S_ISREG(info.st_mode) || identityOf(info) != identity) return false;
     return unlink(path) == 0;
+}
+
+MoveResult moveCreatedFile(const char* from, const char* to, const FileIdentity& identity) noexcept {
+    if (!from || !*from || !to || !*to) return MoveResult::failed;
+    struct stat info {};
+    if (lstat(from, &info) != 0 || !S_ISREG(info.st_mode) || identityOf(info) != identity) return MoveResult::failed;
+    // A hard link is made only where nothing stands, so nothing is replaced; the old name
+    // goes only once the new one is known to be the same file.
+    if (link(from, to) == 0) {
+        struct stat moved {};
+        if (lstat(to, &moved) == 0 && identityOf(moved) == identity) {
+            unlink(from);
+            return MoveResult::moved;
+        }
+        return MoveResult::failed;
+    }
+    if (errno == EEXIST) return MoveResult::targetTaken;
+#if defined(RENAME_NOREPLACE)
+    // File systems without hard links may still rename without replacing.
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return MoveResult::moved;
+    if (errno == EEXIST) return MoveResult::targetTaken;
+#endif
+    return MoveResult::failed;
 }
 
 }  // namespace kodra::platform

@@ -9,6 +9,11 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
+
 namespace kodra::platform {
 namespace {
 
@@ -219,6 +224,29 @@ bool deleteCreatedFile(const char* path, const FileIdentity& identity) noexcept 
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     return SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+MoveResult moveCreatedFile(const char* from, const char* to, const FileIdentity& identity) noexcept {
+    if (!from || !*from || !to || !*to) return MoveResult::failed;
+    const WidePath wideFrom(from), wideTo(to);
+    if (!wideFrom || !wideTo) return MoveResult::failed;
+    // Renamed through a handle on the very file, never replacing what stands at the target.
+    const Handle file(CreateFileW(wideFrom.get(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                  kNoFollow, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !isRegularFile(file.get(), info) || identityOf(info) != identity) return MoveResult::failed;
+    const std::size_t nameBytes = std::wcslen(wideTo.get()) * sizeof(wchar_t);
+    const std::size_t size = sizeof(FILE_RENAME_INFO) + nameBytes;
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]());
+    if (!buffer) return MoveResult::failed;
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, wideTo.get(), nameBytes);
+    if (SetFileInformationByHandle(file.get(), FileRenameInfo, rename, static_cast<DWORD>(size))) return MoveResult::moved;
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? MoveResult::targetTaken : MoveResult::failed;
 }
 
 }  // namespace kodra::platform

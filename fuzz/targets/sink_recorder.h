@@ -63,7 +63,7 @@ private:
         check(part != nullptr, "begin without a part");
         check(!self->open_, "begin before the last part's end");
         check(part->index == static_cast<int>(self->parts.size()), "part indexes out of order");
-        check(part->encoding >= KODRA_ENCODING_UU && part->encoding <= KODRA_ENCODING_UU_TABLE,
+        check(part->encoding >= KODRA_ENCODING_UU && part->encoding <= KODRA_ENCODING_YENC,
               "part encoding out of range:", std::to_string(part->encoding));
         check(part->name != nullptr && part->nameUtf8 != nullptr, "part without a name");
         check(part->offset >= 0 && static_cast<unsigned long long>(part->offset) < self->inputSize_ + 1,
