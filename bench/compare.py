@@ -16,6 +16,9 @@ symbol of value 63 at most, so it never carries more than 63 bytes (85 character
 the count): no valid UU line is longer than 1023 characters. The 1500-character stress
 is therefore run as Base64, and the UU row uses 63-byte lines.
 
+The yEnc row decodes a multi-part post made by uuenview (-y, 5000 lines a part) with the
+kodra command (decode -C DIR PARTS..., which joins the parts) and with uudeview.
+
 The temporary folder is removed at the end (--keep leaves it).
 """
 
@@ -40,10 +43,13 @@ from email.message import EmailMessage
 MiB = 1 << 20
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_TOOL = os.path.join(ROOT, "build", "default", "bench", "kodra_bench_tool")
+DEFAULT_COMMAND = os.path.join(ROOT, "build", "default", "cli", "kodra")
+# Lines per part of the multi-part yEnc post (about 650 KB a part, as news posts are cut).
+YENC_PART_LINES = 5000
 
 # Debian package of each peer command.
 PEERS = {
-    "ripmime": "ripmime", "uudeview": "uudeview", "munpack": "mpack", "mpack": "mpack",
+    "ripmime": "ripmime", "uudeview": "uudeview", "uuenview": "uudeview", "munpack": "mpack", "mpack": "mpack",
     "uuencode": "sharutils", "uudecode": "sharutils", "binhex": "macutils", "hexbin": "macutils",
     "base64": "coreutils", "python3": "python3", "/usr/bin/time": "time",
 }
@@ -165,7 +171,17 @@ def make_inputs(folder, size, seed):
     with open(os.path.join(folder, "payload.hqx"), "wb") as f:
         subprocess.run(["binhex", "-d", "payload.bin"], cwd=folder, stdout=f, check=True)
     paths["hqx"] = os.path.join(folder, "payload.hqx")
+    paths["yenc"] = yenc_parts(folder)
     return paths
+
+
+def yenc_parts(folder):
+    """The payload as a multi-part yEnc post made by uuenview: the part files in order."""
+    parts = os.path.join(folder, "yenc-parts")
+    os.makedirs(parts)
+    subprocess.run(["uuenview", "-y", f"-{YENC_PART_LINES}", "-od", parts, "payload.bin"], cwd=folder,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    return [os.path.join(parts, name) for name in sorted(os.listdir(parts))]
 
 
 # ---------------------------------------------------------------- running
@@ -202,6 +218,8 @@ def fresh(folder, name):
 
 
 def link_input(work, source):
+    if isinstance(source, list):
+        return [link_input(work, part) for part in source]
     target = os.path.join(work, os.path.basename(source))
     os.link(source, target) if os.stat(source).st_dev == os.stat(work).st_dev else shutil.copy(source, target)
     return target
@@ -235,7 +253,7 @@ def email_attachment(path):
 
 # Decoders: (tool, format, input key, command builder, result reader); the first word of
 # the format names the wanted output.
-def decoders(kodra):
+def decoders(kodra, command):
     py_email = ("import email,email.policy,sys\n"
                 "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
                 "for p in m.walk():\n"
@@ -266,7 +284,18 @@ def decoders(kodra):
         ("ripmime", "quoted-printable", "qp", lambda i: ["ripmime", "-i", i, "-d", "out"], lambda w: found(w, "text.txt")),
         ("python email", "quoted-printable", "qp", lambda i: ["python3", "-c", py_email, i],
          lambda w: found(w, "text.txt")),
-    ] + long_line_decoders(kodra, py_email)
+    ] + long_line_decoders(kodra, py_email) + yenc_decoders(command)
+
+
+def yenc_decoders(command):
+    """The multi-part yEnc rows: the parts are given together, in order."""
+    payload = lambda w: found(w, "payload.bin")
+    rows = [("uudeview", "yenc multi-part", "yenc", lambda parts: ["uudeview", "-i", "-o", "-q", "-p", "out/", *parts],
+             payload)]
+    if command:
+        rows.insert(0, ("kodra", "yenc multi-part", "yenc", lambda parts: [command, "decode", "-C", "out", *parts],
+                        payload))
+    return rows
 
 
 def long_line_decoders(kodra, py_email):
@@ -350,9 +379,9 @@ def measure(folder, name, command, runs, check):
     return statistics.median(times), rss
 
 
-def decode_rows(folder, paths, size, runs, kodra, wanted):
+def decode_rows(folder, paths, size, runs, kodra, command, wanted):
     rows = []
-    for tool, fmt, key, build, result in decoders(kodra):
+    for tool, fmt, key, build, result in decoders(kodra, command):
         source = paths[key]
         want = wanted[fmt.split()[0]]
 
@@ -402,6 +431,7 @@ GOALS = {
     "decode uu": ("uudecode", 3.0),
     "decode binhex": (None, 4.0),
     "decode quoted-printable": (None, 4.0),
+    "decode yenc": ("uudeview", 3.0),
     "encode base64": ("base64", 2.5),
     "encode uu": ("uuencode", 2.5),
     "encode binhex": (None, 2.0),
@@ -448,6 +478,8 @@ def main():
     parser.add_argument("--clock", choices=("wall", "cpu"), default="wall",
                         help="time by the wall clock, or by user and system time (on a busy machine)")
     parser.add_argument("--tool", default=DEFAULT_TOOL, help="path of kodra_bench_tool")
+    parser.add_argument("--command", default=DEFAULT_COMMAND,
+                        help="path of the kodra command (the yEnc row; skipped when it is missing)")
     parser.add_argument("--tmp", default=None, help="parent folder of the temporary folder")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     parser.add_argument("--setup-only", action="store_true")
@@ -463,14 +495,18 @@ def main():
     if not os.access(args.tool, os.X_OK):
         sys.exit(f"{args.tool} not found: build with 'cmake --preset default && cmake --build --preset default'")
     kodra = os.path.abspath(args.tool)
+    command = os.path.abspath(args.command) if os.access(args.command, os.X_OK) else None
+    if command is None:
+        print(f"{args.command} not found: the yEnc row has uudeview only", file=sys.stderr)
     folder = tempfile.mkdtemp(prefix="kodra-compare-", dir=args.tmp)
     try:
         size = args.size * MiB
         print(f"payload {args.size} MiB, {args.runs} runs each, in {folder}", flush=True)
         paths = make_inputs(folder, size, args.seed)
         wanted = {"base64": read(paths["payload"]), "uu": read(paths["payload"]),
-                  "binhex": read(paths["payload"]), "quoted-printable": read(paths["text"])}
-        rows = decode_rows(folder, paths, size, args.runs, kodra, wanted)
+                  "binhex": read(paths["payload"]), "quoted-printable": read(paths["text"]),
+                  "yenc": read(paths["payload"])}
+        rows = decode_rows(folder, paths, size, args.runs, kodra, command, wanted)
         rows += encode_rows(folder, paths, size, args.runs, kodra, wanted)
         print_table(rows, size)
         del wanted
