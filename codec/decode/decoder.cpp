@@ -184,7 +184,7 @@ bool Decoder::chooseOtherPath(std::string& outputPath) {
 // chooser, until the user picks one that can or cancels (stopped_ is then set).
 StdioFile Decoder::createWithRetry(std::string& outputPath) {
     for (;;) {
-        StdioFile file(target_.kind == Destination::literal
+        StdioFile file(target_.kind == Destination::literal || target_.refused.count > 0
                            ? platform::openOutput(outputPath.c_str(), platform::OutputMode::replace, target_.refused).file
                            : platform::openOutputFile(outputPath.c_str(), inputIdentified_ ? &inputIdentity_ : nullptr));
         if (file || mode_ != kAskEverything) return file;

@@ -73,7 +73,7 @@ struct DecodeTarget {
     const char* names = "";          // folder: the mode-1 list
     const char* folder = nullptr;    // folder: where outputs go; null: the input's folder
     const char* literal = nullptr;   // literal: the output path
-    platform::ProtectedFiles refused{};  // literal: never opened as the output
+    platform::ProtectedFiles refused{};  // literal (and folder, when given): never opened as an output
     NameList* listing = nullptr;     // listNames
     const KodraSink* sink = nullptr; // sink, listSink
     PartFacts* facts = nullptr;      // sink, listSink: told each part's facts (may be null)

@@ -73,6 +73,8 @@ int decodeOrdinary(const Context& context, JoinInputs& inputs, const Survey& fou
             target.mode = output.mode();
             target.names = output.names();
             target.folder = output.folder();
+            // Every input of the job is refused as an output, not only the one being read.
+            target.refused = inputs.protectedFiles();
             const DecodeSummary summary = runDecode(context.ui, std::move(input), target);
             decoded += summary.partsDecoded;
             if (summary.namesLeft) output.setNames(summary.namesLeft);
@@ -95,6 +97,8 @@ int decodeOrdinary(const Context& context, JoinInputs& inputs, const Survey& fou
             target.mode = output.mode();
             target.names = output.names();
             target.folder = output.folder();
+            // Every input of the job is refused as an output, not only the one being read.
+            target.refused = inputs.protectedFiles();
             const DecodeSummary summary = runDecode(context.ui, std::move(input), target);
             decoded += summary.partsDecoded;
             if (summary.namesLeft) output.setNames(summary.namesLeft);
