@@ -60,11 +60,11 @@ AssemblyResult assembleYenc(JoinInputs& inputs, PostingGroup& posting, JoinOutpu
                 const std::size_t size = std::min(kChunk, part->dataEnd - at);
                 const std::size_t got = yencDecode(state, text->data() + at, size, decoded.data());
                 partCrc = crc32Update(partCrc, decoded.data(), got);
-                crc = crc32Update(crc, decoded.data(), got);
                 partBytes += static_cast<long long>(got);
                 if (!output.write(decoded.data(), got)) break;
             }
             written += partBytes;
+            crc = crc32Combine(crc, partCrc, static_cast<std::uint64_t>(partBytes));
             const std::string which = "part " + std::to_string(part->number);
             if (!part->ended) failPosting(posting, which + " has no =yend line");
             if (part->rangeBegin > 0 && partBytes != part->rangeEnd - part->rangeBegin + 1)

@@ -51,4 +51,40 @@ std::uint32_t crc32Update(std::uint32_t crc, const void* data, std::size_t size)
     return ~c;
 }
 
+namespace {
+
+// Appending zero bits to a message is linear over GF(2): a 32x32 bit matrix, one row per
+// input bit, applied to the CRC register.
+using Gf2Matrix = std::array<std::uint32_t, 32>;
+
+std::uint32_t times(const Gf2Matrix& matrix, std::uint32_t vector) noexcept {
+    std::uint32_t sum = 0;
+    for (std::size_t row = 0; vector != 0; vector >>= 1, ++row)
+        if (vector & 1u) sum ^= matrix[row];
+    return sum;
+}
+
+Gf2Matrix squared(const Gf2Matrix& matrix) noexcept {
+    Gf2Matrix result{};
+    for (std::size_t row = 0; row < 32; ++row) result[row] = times(matrix, matrix[row]);
+    return result;
+}
+
+}  // namespace
+
+std::uint32_t crc32Combine(std::uint32_t crcA, std::uint32_t crcB, std::uint64_t sizeB) noexcept {
+    if (sizeB == 0) return crcA;
+    // The operator for one zero bit, then squared up to one zero byte (8 bits).
+    Gf2Matrix zeros{};
+    zeros[0] = 0xEDB88320u;
+    for (std::size_t row = 1; row < 32; ++row) zeros[row] = 1u << (row - 1);
+    zeros = squared(squared(squared(zeros)));
+    // Apply 2^k zero bytes for every bit k set in sizeB.
+    for (; sizeB != 0; sizeB >>= 1) {
+        if (sizeB & 1u) crcA = times(zeros, crcA);
+        zeros = squared(zeros);
+    }
+    return crcA ^ crcB;
+}
+
 }  // namespace kodra

@@ -68,5 +68,17 @@ TEST(Crc32, ContinuesAcrossChunks) {
     }
 }
 
+TEST(Crc32, CombinesTheCrcsOfTwoPieces) {
+    const std::string data = randomBytes(70000, 12);
+    const std::uint32_t whole = crc32Update(0, data.data(), data.size());
+    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{255}, std::size_t{256},
+                            std::size_t{4097}, std::size_t{65536}, std::size_t{69999}, std::size_t{70000}}) {
+        const std::uint32_t first = crc32Update(0, data.data(), cut);
+        const std::uint32_t second = crc32Update(0, data.data() + cut, data.size() - cut);
+        const std::uint32_t got = crc32Combine(first, second, data.size() - cut);
+        EXPECT_EQ(got, whole) << "cut at " << cut << ": got " << std::hex << got << ", want " << whole;
+    }
+}
+
 }  // namespace
 }  // namespace kodra::testing
