@@ -230,5 +230,9 @@ def memory_view(data):
     if view.readonly:
         copy = bytes(view)
         return ctypes.cast(ctypes.c_char_p(copy), ctypes.c_void_p), len(copy), copy
+    if not view.nbytes:
+        return None, 0, view
     buffer = (ctypes.c_char * view.nbytes).from_buffer(view)
-    return ctypes.cast(buffer, ctypes.c_void_p), view.nbytes, (view, buffer)
+    # The address as a plain value: a cast would tie the buffer into a reference cycle, and the
+    # caller's mapping could not be closed until the next garbage collection.
+    return ctypes.c_void_p(ctypes.addressof(buffer)), view.nbytes, (view, buffer)

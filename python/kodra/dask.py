@@ -16,7 +16,10 @@ archive_units() and extract_unit() are plain functions: any engine that maps a f
 list (PySpark's mapPartitions, multiprocessing) can run the same job.
 """
 
+import contextlib
 import json
+import mmap
+import os
 import uuid
 from dataclasses import dataclass
 from typing import Iterable, List, Optional
@@ -184,19 +187,53 @@ def _next_message(handle, position: int, size: int) -> int:
             search = max(position - base, keep - len(_FROM) + 1)
 
 
+def _is_local(fs) -> bool:
+    protocol = fs.protocol if isinstance(fs.protocol, (tuple, list)) else (fs.protocol,)
+    return "file" in protocol or "local" in protocol
+
+
+def _unit_range(handle, unit: ArchiveUnit, size: int):
+    """The unit's byte range in its file: (start, end), widened to "From " lines for mbox."""
+    if unit.kind != "mbox":
+        return 0, size
+    start = _next_message(handle, unit.start, size)
+    end = _next_message(handle, unit.end, size) if unit.end < size else size
+    return start, max(start, end)
+
+
 def read_unit(unit: ArchiveUnit, storage_options: Optional[dict] = None):
     """The unit's bytes and their offset in the input: (data, offset)."""
     fs, path = _filesystem(unit.url, storage_options)
     with fs.open(path, "rb") as handle:
-        if unit.kind != "mbox":
-            return handle.read(), 0
-        size = fs.size(path)
-        start = _next_message(handle, unit.start, size)
-        end = _next_message(handle, unit.end, size) if unit.end < size else size
+        start, end = _unit_range(handle, unit, fs.size(path))
         if end <= start:
             return b"", start
         handle.seek(start)
         return handle.read(end - start), start
+
+
+@contextlib.contextmanager
+def _unit_bytes(unit: ArchiveUnit, storage_options: Optional[dict]):
+    """Yields (data, offset) like read_unit; a local file is mapped instead of read, so a block of
+    an mbox costs no copy (the library reads it in place)."""
+    fs, path = _filesystem(unit.url, storage_options)
+    if not _is_local(fs):
+        yield read_unit(unit, storage_options)
+        return
+    with open(path, "rb") as handle:
+        size = os.fstat(handle.fileno()).st_size
+        start, end = _unit_range(handle, unit, size)
+        if end <= start:
+            yield b"", start
+            return
+        # A private, copy-on-write mapping: writable for ctypes, never written back.
+        mapping = mmap.mmap(handle.fileno(), 0, access=mmap.ACCESS_COPY)
+        view = memoryview(mapping)[start:end]
+        try:
+            yield view, start
+        finally:
+            view.release()
+            mapping.close()
 
 
 class _PartStore:
@@ -204,12 +241,39 @@ class _PartStore:
 
     def __init__(self, output_url, storage_options):
         self.fs, self.root = _filesystem(output_url, storage_options) if output_url else (None, None)
+        self.local = self.fs is not None and _is_local(self.fs)
         self.seen = set()
 
     def put(self, relative: str, data: bytes):
         if self.fs is None or relative in self.seen:
             return
+        if self.local:
+            self._put_local(relative, data)
+        else:
+            self._put_remote(relative, data)
         self.seen.add(relative)
+
+    def _put_local(self, relative: str, data: bytes):
+        # Straight to the system: fsspec's local layer costs more than the decoding. The part is
+        # written under a temporary name and linked into place, which never replaces a file.
+        target = os.path.join(self.root, *relative.split("/"))
+        if os.path.lexists(target):
+            return
+        folder = os.path.dirname(target)
+        os.makedirs(folder, exist_ok=True)
+        temporary = f"{target}.{uuid.uuid4().hex}.part"
+        descriptor = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | getattr(os, "O_NOFOLLOW", 0), 0o644)
+        try:
+            with os.fdopen(descriptor, "wb") as handle:
+                handle.write(data)
+            try:
+                os.link(temporary, target)
+            except FileExistsError:
+                pass
+        finally:
+            os.unlink(temporary)
+
+    def _put_remote(self, relative: str, data: bytes):
         target = _join(self.fs, self.root, relative)
         if self.fs.exists(target):
             return
@@ -237,14 +301,6 @@ def extract_unit(unit: ArchiveUnit, output_url: Optional[str] = None,
     output_url as "ab/<sha256>" (None: stores nothing, the records' paths stay as computed)."""
     if unit.kind == "error":
         return [_failed_record(unit, unit.reason or "cannot be read")]
-    try:
-        data, offset = read_unit(unit, storage_options)
-    except OSError:
-        if unit.kind == "mbox":
-            raise
-        return [_failed_record(unit, "cannot open the file")]
-    if unit.kind == "mbox" and not data:
-        return []
     store = _PartStore(output_url, storage_options)
     records: List[dict] = []
 
@@ -257,7 +313,15 @@ def extract_unit(unit: ArchiveUnit, output_url: Optional[str] = None,
             store.put(record["path"], payload)
         records.append(record)
 
-    extract_memory(data, unit.input, offset, unit.kind == "mbox", on_part=on_part)
+    try:
+        with _unit_bytes(unit, storage_options) as (data, offset):
+            if unit.kind == "mbox" and not len(data):
+                return []
+            extract_memory(data, unit.input, offset, unit.kind == "mbox", on_part=on_part)
+    except OSError:
+        if unit.kind == "mbox":
+            raise
+        return [_failed_record(unit, "cannot open the file")]
     return records
 
 

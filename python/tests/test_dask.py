@@ -157,3 +157,21 @@ def test_a_missing_input_is_a_failed_record_as_in_extract(tmp_path):
     want = kodra.extract([missing], tmp_path / "reference", by_hash=True)
     got = [record for unit in kodra_dask.archive_units([missing]) for record in kodra_dask.extract_unit(unit)]
     assert got == want, f"got {got}, want {want}"
+
+
+@requires_export("KodraExtractMemory")
+def test_remote_storage_gives_the_records_and_files_of_local_storage(tmp_path, mbox_path):
+    # Local files are mapped and stored through the system; any other fsspec file system goes
+    # through fsspec's reads, writes and moves. Both must give the same records and bytes.
+    fsspec = pytest.importorskip("fsspec")
+    memory = fsspec.filesystem("memory")
+    memory.pipe("/inputs/archive.mbox", mbox_path.read_bytes())
+    local = [record for unit in kodra_dask.archive_units([str(mbox_path)], 500)
+             for record in kodra_dask.extract_unit(unit, str(tmp_path / "out"))]
+    remote = [record for unit in kodra_dask.archive_units(["memory://inputs/archive.mbox"], 500)
+              for record in kodra_dask.extract_unit(unit, "memory://out")]
+    for record in remote:
+        record["input"] = str(mbox_path)
+    assert remote == local, "the records differ between local and remote storage"
+    stored = {path.split("/out/", 1)[1]: memory.cat(path) for path in memory.find("/out")}
+    assert stored == stored_files(tmp_path / "out"), "the stored parts differ"
