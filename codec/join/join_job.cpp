@@ -60,6 +60,20 @@ void tell(const KodraPostingReport* report, const PostingGroup& posting, const s
     report->posting(report->context, &record);
 }
 
+// Runs the engine over input into the job's folder with its mode and the names left, and
+// returns the parts decoded. Every input of the job is refused as an output, not only the one
+// being read.
+int decodeIntoFolder(const Context& context, DecodeInput input, const JoinInputs& inputs, JoinOutput& output) {
+    DecodeTarget target;
+    target.mode = output.mode();
+    target.names = output.names();
+    target.folder = output.folder();
+    target.refused = inputs.protectedFiles();
+    const DecodeSummary summary = runDecode(context.ui, std::move(input), target);
+    if (summary.namesLeft) output.setNames(summary.namesLeft);
+    return summary.partsDecoded;
+}
+
 // The engine over the stretches that hold no piece; returns the parts decoded.
 int decodeOrdinary(const Context& context, JoinInputs& inputs, const Survey& found, JoinOutput& output) {
     int decoded = 0;
@@ -69,15 +83,7 @@ int decodeOrdinary(const Context& context, JoinInputs& inputs, const Survey& fou
             // A file without pieces is decoded exactly as a single input is.
             DecodeInput input;
             input.path = inputs.path(i);
-            DecodeTarget target;
-            target.mode = output.mode();
-            target.names = output.names();
-            target.folder = output.folder();
-            // Every input of the job is refused as an output, not only the one being read.
-            target.refused = inputs.protectedFiles();
-            const DecodeSummary summary = runDecode(context.ui, std::move(input), target);
-            decoded += summary.partsDecoded;
-            if (summary.namesLeft) output.setNames(summary.namesLeft);
+            decoded += decodeIntoFolder(context, std::move(input), inputs, output);
             continue;
         }
         for (const TextRange& range : found.ordinary[index]) {
@@ -93,15 +99,7 @@ int decodeOrdinary(const Context& context, JoinInputs& inputs, const Survey& fou
             input.data = stretch.data();
             input.size = stretch.size();
             input.inMemory = true;
-            DecodeTarget target;
-            target.mode = output.mode();
-            target.names = output.names();
-            target.folder = output.folder();
-            // Every input of the job is refused as an output, not only the one being read.
-            target.refused = inputs.protectedFiles();
-            const DecodeSummary summary = runDecode(context.ui, std::move(input), target);
-            decoded += summary.partsDecoded;
-            if (summary.namesLeft) output.setNames(summary.namesLeft);
+            decoded += decodeIntoFolder(context, std::move(input), inputs, output);
         }
     }
     return decoded;

@@ -113,6 +113,16 @@ void findYencPieces(std::string_view text, int input, std::size_t begin, std::si
     }
 }
 
+// piece, spanning the whole article, its data the article's body.
+Piece wholeArticle(Piece piece, std::string_view text, const ArticleRange& article, std::size_t bodyBegin) {
+    piece.begin = article.begin;
+    piece.end = article.end;
+    piece.dataBegin = bodyBegin;
+    piece.dataEnd = article.end;
+    piece.digest = digestOf(text.substr(bodyBegin, article.end - bodyBegin));
+    return piece;
+}
+
 // A message/partial article (its whole text a piece), or nothing.
 bool findPartialPiece(std::string_view text, int input, const ArticleRange& article, std::size_t bodyBegin,
                       const ArticleHeader& header, std::vector<Piece>& pieces) {
@@ -135,12 +145,7 @@ bool findPartialPiece(std::string_view text, int input, const ArticleRange& arti
         const long long count = std::atoll(total->c_str());
         if (count >= 1 && count <= kMaxParts) piece.total = static_cast<int>(count);
     }
-    piece.begin = article.begin;
-    piece.end = article.end;
-    piece.dataBegin = bodyBegin;
-    piece.dataEnd = article.end;
-    piece.digest = digestOf(text.substr(bodyBegin, article.end - bodyBegin));
-    pieces.push_back(std::move(piece));
+    pieces.push_back(wholeArticle(std::move(piece), text, article, bodyBegin));
     return true;
 }
 
@@ -175,12 +180,7 @@ bool findUuPiece(std::string_view text, int input, const ArticleRange& article, 
     piece.key = std::move(mark->key);
     piece.number = mark->number;
     piece.total = mark->total;
-    piece.begin = article.begin;
-    piece.end = article.end;
-    piece.dataBegin = bodyBegin;
-    piece.dataEnd = article.end;
-    piece.digest = digestOf(text.substr(bodyBegin, article.end - bodyBegin));
-    pieces.push_back(std::move(piece));
+    pieces.push_back(wholeArticle(std::move(piece), text, article, bodyBegin));
     return true;
 }
 
