@@ -6,12 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define KODRA_X86_KERNELS 1
-#include <immintrin.h>
-#else
-#define KODRA_X86_KERNELS 0
-#endif
+#include "frame/x86_kernels.h"
 
 namespace kodra {
 namespace {
