@@ -2,6 +2,8 @@
 // a message without parts, and the SHA-256 of each part's bytes.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <string>
 
 namespace kodra::testing {
@@ -29,7 +31,13 @@ inline const std::string kMixedMessage =
     "caf=C3=A9\n"
     "--XX--\n";
 inline const char* const kPdfSha = "4a2338547a6c1b9e5bb7bdf555dab60469c4dd032c7c56ed09a29ddc7ffa43cb";
-inline const char* const kCafeSha = "7b49b9e063bd91a4f9252b413261f5557b9c570aa61516989499f64a62dbcdd6";
+// The quoted-printable text part "café" and its line end, which text parts write the system's
+// way: LF, or CR LF on Windows.
+inline const char* const kCafeText = platform::kTextInCrLf ? "caf\xC3\xA9\r\n" : "caf\xC3\xA9\n";
+inline const char* const kCafeSize = platform::kTextInCrLf ? "7" : "6";
+inline const char* const kCafeSha = platform::kTextInCrLf
+                                        ? "7f2adbdb77890209f13a322e75d8aa13b9169722e702a2e367250125d33e8832"
+                                        : "7b49b9e063bd91a4f9252b413261f5557b9c570aa61516989499f64a62dbcdd6";
 
 // A UUencoded "data.bin" ("abc") in a plain body.
 inline const std::string kUuMessage =

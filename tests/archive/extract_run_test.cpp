@@ -215,7 +215,7 @@ TEST_F(ExtractRun, MaildirFolderAndUnreadableFile) {
     const RunOutcome got = run(s);
     std::vector<std::string> places;
     for (const std::string& line : got.records)
-        places.push_back(valueOf(line, "input").substr(valueOf(line, "input").rfind('/') + 1) + " " +
+        places.push_back(valueOf(line, "input").substr(valueOf(line, "input").find_last_of("/\\") + 1) + " " +
                          valueOf(line, "offset") + " " + valueOf(line, "file") + " " + valueOf(line, "status"));
     std::vector<std::string> want = {"box null cur/1.a:2,S decoded", "box null new/2.b empty",
                                      "loose null deep/m.eml decoded", "loose null deep/m.eml decoded",

@@ -51,7 +51,7 @@ TEST(MessageExtractor, RecordsOfEachMessage) {
           kPlace + R"("message_id":"<mixed.1@example.org>","date":"2024-03-01T10:00:00Z",)"
                    R"("from":"Renée <renee@example.org>","subject":"Rapport du jour","part":1,)"
                    R"("raw_name":"=?UTF-8?B?w6l0w6kudHh0?=","name":"été.txt","encoding":"quoted-printable",)"
-                   R"("type":"text/plain","size":6,"sha256":")" + std::string(kCafeSha) +
+                   R"("type":"text/plain","size":)" + std::string(testing::kCafeSize) + R"(,"sha256":")" + std::string(kCafeSha) +
                    R"(","path":null,"status":"decoded","reason":null})"}},
         {"uuencode in a plain body",
          &testing::kUuMessage,
@@ -86,7 +86,7 @@ TEST(MessageExtractor, MemoryLayoutHandsBytesWithHashPaths) {
     const std::vector<std::string> got = recordsOf(testing::kMixedMessage, PartLayout::memoryByHash, &bytes);
     ASSERT_EQ(bytes.size(), 2u) << "got " << bytes.size() << " parts";
     EXPECT_EQ(bytes[0], "hello pdf\n") << "got " << bytes[0];
-    EXPECT_EQ(bytes[1], "caf\xC3\xA9\n") << "got " << bytes[1];
+    EXPECT_EQ(bytes[1], testing::kCafeText) << "got " << bytes[1];
     const std::string wantPath = R"("path":"4a/)" + std::string(kPdfSha) + "\"";
     EXPECT_NE(got[0].find(wantPath), std::string::npos) << "got " << got[0] << ", want " << wantPath;
 }

@@ -90,7 +90,7 @@ TEST_P(JoinEveryOrder, JoinsBitExactFromFilesIntoAFolder) {
     EXPECT_EQ(out.names(), std::set<std::string>{"data.bin"});
     EXPECT_TRUE(sameBytes(readFile(out.file("data.bin")), posting.content));
     ASSERT_EQ(recorder.postings.size(), 1u);
-    EXPECT_EQ(recorder.postings[0].path, out.file("data.bin"));
+    EXPECT_EQ(samePlace(recorder.postings[0].path), samePlace(out.file("data.bin")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Postings, JoinEveryOrder,
@@ -187,7 +187,7 @@ TEST_P(JoinFaults, ReportedByNumberAndNeverUnderTheFinalName) {
         EXPECT_EQ(names.count("data.bin"), 0u) << "the final name was written";
         EXPECT_EQ(names.count("data.bin.incomplete"), 1u) << "got " << names.size() << " names";
         ASSERT_EQ(written.postings.size(), 1u);
-        EXPECT_EQ(written.postings[0].path, out.file("data.bin.incomplete"));
+        EXPECT_EQ(samePlace(written.postings[0].path), samePlace(out.file("data.bin.incomplete")));
     }
     for (const std::string& name : names) EXPECT_EQ(name.find(".kodra-join"), std::string::npos) << name;
 }

@@ -6,6 +6,7 @@
 #include "kodra32.h"
 #include "support/temp_folder.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,11 @@ private:
         static_cast<PostingRecorder*>(context)->postings.push_back(recorded);
     }
 };
+
+// A path as the system reads it, so that "/" and "\\" compare equal where both separate.
+inline std::string samePlace(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().string();
+}
 
 struct ContextCloser {
     void operator()(KodraContext* context) const { KodraCloseContext(context); }
