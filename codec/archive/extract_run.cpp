@@ -44,9 +44,10 @@ void extractOne(const RunShared& shared, const MessagePlace& place, std::string_
     extractMessage(shared.quiet, shared.target, place, message, result.records);
 }
 
-// Decodes one unit of an input.
+// Decodes one unit of an input, reading it into bytes: a worker's buffer, kept from unit to unit
+// so that its pages are not taken and zeroed afresh for every unit.
 UnitResult runUnit(const RunShared& shared, const std::string& input, const std::string& inputFolder,
-                   const ArchiveUnit& unit) {
+                   const ArchiveUnit& unit, std::string& bytes) {
     UnitResult result;
     result.bytes = unit.size;
     MessagePlace place;
@@ -60,7 +61,6 @@ UnitResult runUnit(const RunShared& shared, const std::string& input, const std:
         if (!recordedAlready(shared, place)) result.records.push_back(failedMessageRecord(place, unit.error));
         return result;
     }
-    std::string bytes;
     std::string error;
     if (!readArchiveUnit(unit, bytes, error)) {
         ++result.messages;
@@ -132,6 +132,7 @@ bool runUnits(RunShared& shared, RecordOutput& output, const std::string& input,
     std::size_t emitted = 0;
 
     auto work = [&] {
+        std::string bytes;
         for (;;) {
             std::size_t index;
             {
@@ -142,7 +143,7 @@ bool runUnits(RunShared& shared, RecordOutput& output, const std::string& input,
             }
             UnitResult result;
             try {
-                result = runUnit(shared, input, inputFolder, units[index]);
+                result = runUnit(shared, input, inputFolder, units[index], bytes);
             } catch (...) {
                 result = UnitResult{};
                 result.records.push_back(failedMessageRecord(MessagePlace{input, inputFolder, units[index].offset, {}},
