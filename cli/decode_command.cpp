@@ -102,7 +102,8 @@ int runDecode(const DecodeOptions& options) {
         if (folder.back() != '/') folder += '/';
     }
     // Pieces of split postings are joined across all the files, written where the files'
-    // decodes go (with no -C: beside the first file).
+    // decodes go (with no -C: beside the first file); files with yEnc sections take that way
+    // too, the only one that reads them.
     std::vector<std::string> paths;
     bool allFiles = true;
     for (const std::string& file : options.files) {
@@ -111,7 +112,9 @@ int runDecode(const DecodeOptions& options) {
         allFiles = allFiles && platform::inspectPath(paths.back().c_str(), info) &&
                    info.kind == platform::PathKind::regularFile && paths.back().size() <= kMaxPathLength;
     }
-    if (allFiles && options.names.empty() && holdPostings(paths))
+    bool anyYenc = false;
+    for (const std::string& path : paths) anyYenc = anyYenc || (allFiles && !yencSectionNames(path).empty());
+    if (allFiles && options.names.empty() && (anyYenc || holdPostings(paths)))
         return decodeJoined(paths, folder.empty() ? folderOf(paths.front()) : folder);
     int exitCode = kSuccess;
     for (const std::string& file : options.files) exitCode = worse(exitCode, decodeOne(file, options, folder));

@@ -65,7 +65,21 @@ void KODRA_CALL onPosting(void* context, const KodraPosting* posting) {
     reportError(posting->nameUtf8, cause);
 }
 
+int KODRA_CALL onListedPart(void* context, const KodraPart* part) {
+    if (part->encoding == KODRA_ENCODING_YENC) static_cast<std::vector<std::string>*>(context)->push_back(part->nameUtf8);
+    return 1;
+}
+
 }  // namespace
+
+std::vector<std::string> yencSectionNames(const std::string& path) {
+    std::vector<std::string> names;
+    std::unique_ptr<KodraContext, ContextCloser> context(KodraOpenContext());
+    if (!context) return names;
+    const KodraSink sink{&names, onListedPart, nullptr, nullptr};
+    KodraListFileParts(context.get(), path.c_str(), &sink);
+    return names;
+}
 
 bool holdPostings(const std::vector<std::string>& paths) {
     std::unique_ptr<KodraContext, ContextCloser> context(KodraOpenContext());

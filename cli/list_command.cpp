@@ -42,7 +42,10 @@ int runList(const ListOptions& options) {
             continue;
         }
         const std::vector<std::string> names = prescanNames(path);
-        if (names.empty() && !postings) {
+        // yEnc sections, which the prescan does not read; pieces of postings are shown below.
+        const std::vector<std::string> yencNames = postings ? std::vector<std::string>{} : yencSectionNames(path);
+        for (const std::string& name : yencNames) std::printf("%s\n", printable(folderOf(path) + name).c_str());
+        if (names.empty() && yencNames.empty() && !postings) {
             reportError(file, "nothing encoded found");
             exitCode = worse(exitCode, kNothingFound);
         }

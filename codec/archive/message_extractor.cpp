@@ -252,6 +252,7 @@ void extractMessage(const platform::UserInterface& ui, const ExtractTarget& targ
         input.data = message.data();
         input.size = message.size();
         input.inMemory = true;
+        input.yenc = true;
         DecodeTarget decodeTarget;
         decodeTarget.kind = Destination::sink;
         decodeTarget.sink = &sink;

@@ -41,6 +41,7 @@ RelayResult relayDecode(const platform::UserInterface& ui, std::string_view text
     input.data = text.data();
     input.size = text.size();
     input.inMemory = true;
+    input.yenc = true;
     DecodeTarget target;
     target.kind = Destination::sink;
     target.sink = &sink;

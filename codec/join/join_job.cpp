@@ -64,6 +64,7 @@ void tell(const KodraPostingReport* report, const PostingGroup& posting, const s
 // returns the parts decoded. Every input of the job is refused as an output, not only the one
 // being read.
 int decodeIntoFolder(const Context& context, DecodeInput input, const JoinInputs& inputs, JoinOutput& output) {
+    input.yenc = true;  // a Kodra* export's decode: single yEnc sections too
     DecodeTarget target;
     target.mode = output.mode();
     target.names = output.names();

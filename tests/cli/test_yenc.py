@@ -90,6 +90,26 @@ class YencTest(CliTestCase):
         self.assertEqual(joined, data)
         self.assertFalse((self.dir / "post3.ync").exists(), "got a part too many")
 
+    def test_decode_and_list_read_our_postings_back(self):
+        # A single part and a split posting, each decoded by the command into a folder of its
+        # own and listed beside the file.
+        data = sample_bytes(3000, 6)
+        self.write("photo.jpg", data)
+        for label, extra, files in (("single", [], ["one.ync"]),
+                                    ("parts", ["--part-size", "1k"], ["one.ync", "one1.ync", "one2.ync"])):
+            with self.subTest(label):
+                for name in files:
+                    (self.dir / name).unlink(missing_ok=True)
+                self.assertExit(run("encode", "-t", "yenc", *extra, "-o", "one.ync", "photo.jpg", cwd=self.dir), 0)
+                out = self.dir / ("out-" + label)
+                out.mkdir()
+                result = run("decode", "-C", str(out), *reversed(files), cwd=self.dir)
+                self.assertExit(result, 0, "decode")
+                self.assertEqual((out / "photo.jpg").read_bytes(), data, "decoded bytes differ")
+                listed = run("list", *files, cwd=self.dir)
+                self.assertExit(listed, 0, "list")
+                self.assertIn("photo.jpg", listed.stdout.decode())
+
     def test_derived_name_skips_taken_part_names(self):
         self.write("photo.jpg", sample_bytes(300, 5))
         self.write("photo1.YNC", b"taken")

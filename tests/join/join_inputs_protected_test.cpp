@@ -1,6 +1,7 @@
 // Every input file of a joining decode is refused as an output: a section named like another
 // input never overwrites it, whether its file holds pieces of a posting or not.
 #include "join_test_support.h"
+#include "yenc/yenc_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,35 @@ INSTANTIATE_TEST_SUITE_P(
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return name;
     });
+
+// A single-part yEnc section beside the pieces of a posting is an ordinary section: the joining
+// call decodes it like the other Kodra* decodes do, to a sink and into a folder.
+TEST(JoinOrdinaryStretches, DecodeSinglePartYenc) {
+    const char raw[] = "single part \x00\x0A\x0D= bytes";
+    const std::string data(raw, sizeof raw - 1);
+    const std::string single = "=ybegin line=128 size=" + std::to_string(data.size()) + " name=single.bin\r\n" +
+                               yencEncode(data) + "=yend size=" + std::to_string(data.size()) + "\r\n";
+    const std::vector<std::string> blocks = {kYencPiece + "\n" + single};
+    const std::vector<KodraInput> inputs = memoryInputs(blocks);
+    ContextHandle context(KodraOpenContext());
+    ASSERT_TRUE(context);
+    RecordingSink recorder;
+    const KodraSink sink = recorder.sink();
+    KodraDecodeInputs(context.get(), inputs.data(), 1, nullptr, &sink, nullptr);
+    bool found = false;
+    for (const RecordedPart& part : recorder.parts) {
+        if (part.nameUtf8 != "single.bin") continue;
+        found = true;
+        EXPECT_EQ(part.encoding, KODRA_ENCODING_YENC);
+        EXPECT_EQ(part.status, KODRA_PART_DECODED);
+        EXPECT_EQ(part.data, data) << "got " << part.data.size() << " bytes";
+    }
+    EXPECT_TRUE(found) << "the single-part section was not decoded; got " << recorder.parts.size() << " parts";
+
+    TempFolder folder;
+    KodraDecodeInputs(context.get(), inputs.data(), 1, folder.path().string().c_str(), nullptr, nullptr);
+    EXPECT_EQ(readFile(folder.file("single.bin")), data);
+}
 
 }  // namespace
 }  // namespace kodra::testing
