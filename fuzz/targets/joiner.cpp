@@ -76,7 +76,8 @@ void KODRA_CALL onPosting(void* context, const KodraPosting* posting) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
-    const std::uint32_t seed = data[0] | (data[1] << 8u) | (data[2] << 16u) | (static_cast<std::uint32_t>(data[3]) << 24u);
+    const std::uint32_t seed = static_cast<std::uint32_t>(data[0]) | (static_cast<std::uint32_t>(data[1]) << 8u) |
+                               (static_cast<std::uint32_t>(data[2]) << 16u) | (static_cast<std::uint32_t>(data[3]) << 24u);
     const std::string text(reinterpret_cast<const char*>(data + 4), size - 4);
     std::mt19937 random(seed);
     // Articles: cut at line starts, a few per input.
