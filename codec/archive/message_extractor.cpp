@@ -53,14 +53,23 @@ public:
     KodraSink sink() noexcept {
         KodraSink sink{};
         sink.context = this;
-        sink.begin = [](void* self, const KodraPart* part) { return static_cast<MessageSink*>(self)->begin(*part); };
-        sink.data = [](void* self, const void* bytes, size_t size) {
-            return static_cast<MessageSink*>(self)->data(bytes, size);
-        };
-        sink.end = [](void* self, const KodraPart*, int status) { static_cast<MessageSink*>(self)->end(status); };
+        sink.begin = &onBegin;
+        sink.data = &onData;
+        sink.end = &onEnd;
         return sink;
     }
     PartFacts* facts() noexcept { return &partFacts_; }
+
+    // The sink's entries, in the library's calling convention (a lambda has none on 32-bit Windows).
+    static int KODRA_CALL onBegin(void* self, const KodraPart* part) {
+        return static_cast<MessageSink*>(self)->begin(*part);
+    }
+    static int KODRA_CALL onData(void* self, const void* bytes, size_t size) {
+        return static_cast<MessageSink*>(self)->data(bytes, size);
+    }
+    static void KODRA_CALL onEnd(void* self, const KodraPart*, int status) {
+        static_cast<MessageSink*>(self)->end(status);
+    }
     bool anyPart() const noexcept { return parts_ > 0; }
 
 private:
