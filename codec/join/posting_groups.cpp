@@ -102,6 +102,10 @@ std::vector<PostingGroup> groupPieces(const std::vector<Piece>& pieces) {
             while (at < posting.parts.size() && posting.parts[at]->number < number) ++at;
             if (at == posting.parts.size() || posting.parts[at]->number != number) posting.missing.push_back(number);
         }
+        // "=ybegin part=0" numbers nothing: counted as found, it would let a posting pass for
+        // complete with more parts than its total.
+        if (posting.parts.front()->number < 1)
+            failPosting(posting, numbered("part", posting.parts.front()->number) + " is not a part number");
         if (posting.total > 0 && posting.parts.back()->number > posting.total)
             failPosting(posting, numbered("part", posting.parts.back()->number) + " is beyond the total of " +
                                      std::to_string(posting.total));

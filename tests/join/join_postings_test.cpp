@@ -217,6 +217,13 @@ const FaultRow kFaults[] = {
          return blocks;
      },
      KODRA_POSTING_FAILED, {}, {}, {}},
+    {"yenc_part_numbered_zero", Kind::yenc,
+     [](const SplitPosting& p) {
+         std::vector<std::string> blocks = p.articles;
+         blocks[0] = replaced(blocks[0], yencField(blocks[0], " part="), " part=0");
+         return blocks;
+     },
+     KODRA_POSTING_FAILED, {1}, {}, {}},
     {"uu_missing_first_part", Kind::uu, [](const SplitPosting& p) { return without(p, 0); }, KODRA_POSTING_INCOMPLETE, {1}, {}, {}},
     {"uu_missing_last_part", Kind::uu, [](const SplitPosting& p) { return without(p, 3); }, KODRA_POSTING_INCOMPLETE, {4}, {}, {}},
     {"uu_identical_duplicate", Kind::uu, [](const SplitPosting& p) { return withCopy(p, 1, false); }, KODRA_POSTING_COMPLETE, {}, {2}, {}},
