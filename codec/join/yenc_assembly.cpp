@@ -1,5 +1,8 @@
 // yEnc postings, written part by part: only one part's input is held at a time. A gap left
 // by a missing part is filled with zero bytes so that later parts stay at their offsets.
+// The ranges are the input's word: the zeros in all stay within kMaxZerosPerDataByte times
+// the data present, and past that the kept file ends at the gap (a hostile "=ypart begin="
+// could otherwise ask for petabytes).
 #include "join/posting_assembly.h"
 
 #include "yenc/crc32.h"
@@ -13,6 +16,14 @@ namespace kodra {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr long long kMaxZerosPerDataByte = 8;
+
+// The encoded bytes of the parts found: an upper bound on the data they decode to.
+long long dataPresent(const PostingGroup& posting) noexcept {
+    long long bytes = 0;
+    for (const Piece* part : posting.parts) bytes += static_cast<long long>(part->dataEnd - part->dataBegin);
+    return bytes;
+}
 
 std::string hex(std::uint32_t value) {
     char text[9];
@@ -35,12 +46,19 @@ AssemblyResult assembleYenc(JoinInputs& inputs, PostingGroup& posting, JoinOutpu
         std::uint32_t crc = 0;
         long long written = 0;
         std::optional<std::uint32_t> wholeCrc;
+        long long zerosLeft = dataPresent(posting) * kMaxZerosPerDataByte;
         for (const Piece* part : posting.parts) {
             if (part->crc32 && wholeCrc && *wholeCrc != *part->crc32)
                 failPosting(posting, "part " + std::to_string(part->number) + " gives another crc32 for the file");
             if (part->crc32) wholeCrc = part->crc32;
             // Zero bytes up to where this part begins, for a part that is missing before it.
             if (posting.status != PostingStatus::complete && part->rangeBegin > written + 1) {
+                if (part->rangeBegin - 1 - written > zerosLeft) {
+                    posting.reason += "; the kept file ends before part " + std::to_string(part->number) +
+                                      ", whose range begins too far on to fill the gap";
+                    break;
+                }
+                zerosLeft -= part->rangeBegin - 1 - written;
                 std::fill(decoded.begin(), decoded.end(), 0);
                 while (written + 1 < part->rangeBegin) {
                     const std::size_t step = static_cast<std::size_t>(std::min<long long>(kChunk, part->rangeBegin - 1 - written));

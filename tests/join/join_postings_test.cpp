@@ -235,6 +235,58 @@ const FaultRow kFaults[] = {
 INSTANTIATE_TEST_SUITE_P(Postings, JoinFaults, ::testing::ValuesIn(kFaults),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// What an incomplete yEnc posting keeps: the parts found at their offsets, zeros where a part
+// is missing, and never more zeros than its ranges can honestly ask for.
+struct KeptRow {
+    const char* name;
+    std::size_t dropped;          // the article left out
+    const char* lastBegin;        // replaces the last part's "=ypart begin=" value (null: kept)
+    std::size_t keptParts;        // the kept file ends after this many quarters of the content
+    bool zeroedGap;               // the dropped part's quarter is zeros in the kept file
+    const char* reasonHas;
+};
+
+class JoinKeptIncomplete : public ::testing::TestWithParam<KeptRow> {};
+
+TEST_P(JoinKeptIncomplete, KeepsFoundPartsAtTheirOffsets) {
+    const KeptRow& row = GetParam();
+    const std::string content = binaryPayload(12000, 9);
+    const SplitPosting posting = yencPosting("data.bin", content, 4);
+    std::vector<std::string> blocks = without(posting, row.dropped);
+    if (row.lastBegin)
+        blocks.back() = replaced(blocks.back(), yencField(blocks.back(), "begin="), std::string("begin=") + row.lastBegin);
+    const std::vector<KodraInput> inputs = memoryInputs(blocks);
+    ContextHandle context(KodraOpenContext());
+    RecordingSink sink;
+    const KodraSink callbacks = sink.sink();
+    PostingRecorder recorder;
+    const KodraPostingReport report = recorder.report();
+    EXPECT_EQ(KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), nullptr, &callbacks,
+                                &report),
+              0);
+    ASSERT_EQ(recorder.postings.size(), 1u);
+    EXPECT_NE(recorder.postings[0].status, KODRA_POSTING_COMPLETE);
+    EXPECT_NE(recorder.postings[0].reason.find(row.reasonHas), std::string::npos)
+        << "got reason \"" << recorder.postings[0].reason << "\", want it to hold \"" << row.reasonHas << "\"";
+    ASSERT_EQ(sink.parts.size(), 1u);
+    std::string want = content.substr(0, 3000 * row.keptParts);
+    if (row.zeroedGap) want.replace(3000 * row.dropped, 3000, std::string(3000, '\0'));
+    EXPECT_EQ(sink.parts[0].data.size(), want.size());
+    EXPECT_TRUE(sink.parts[0].data == want) << "the kept bytes differ";
+    EXPECT_EQ(sink.parts[0].status, KODRA_PART_FAILED);
+}
+
+const KeptRow kKept[] = {
+    {"missing_middle_part_zero_filled", 1, nullptr, 4, true, "missing part 2"},
+    {"missing_first_part_zero_filled", 0, nullptr, 4, true, "missing part 1"},
+    {"missing_last_part_ends_early", 3, nullptr, 3, false, "missing part 4"},
+    {"range_too_far_to_fill", 2, "1000000000000000", 2, false, "ends before part 4"},
+    {"range_at_the_limit_of_a_long_long", 2, "9223372036854775807", 2, false, "ends before part 4"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Postings, JoinKeptIncomplete, ::testing::ValuesIn(kKept),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 }  // namespace
 }  // namespace kodra::testing
 
