@@ -20,6 +20,35 @@ int resultNumber(kodra::ExtractResult result) noexcept {
     return -1;
 }
 
+// Decodes a block held in memory (an mbox range from a "From " line, or one message) into
+// target and hands each record on as its message ends; returns the messages.
+template <typename HandOn>
+int extractBlock(const kodra::ExtractTarget& target, const void* data, std::size_t size, const char* inputName,
+                 long long baseOffset, bool isMbox, HandOn handOn) {
+    const kodra::platform::UserInterface quiet;
+    const std::string_view block(static_cast<const char*>(data), size);
+    std::vector<kodra::ManifestRecord> records;
+    kodra::MessagePlace place;
+    place.input = inputName;
+    int messages = 0;
+    auto extract = [&](std::string_view message) {
+        kodra::extractMessage(quiet, target, place, message, records);
+        for (const kodra::ManifestRecord& record : records) handOn(record);
+        records.clear();
+        ++messages;
+    };
+    if (!isMbox) {
+        extract(block);
+        return messages;
+    }
+    std::string scratch;
+    kodra::forEachMboxMessage(block, baseOffset, scratch, [&](long long offset, std::string_view message) {
+        place.offset = offset;
+        extract(message);
+    });
+    return messages;
+}
+
 }  // namespace
 
 extern "C" KODRA_API int KODRA_CALL KodraExtract(KodraContext* context, const char* const* inputs, int count,
@@ -65,36 +94,32 @@ extern "C" KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext* context, co
             const std::string json = kodra::toJsonLine(record);
             part(partContext, json.c_str(), json.size(), bytes.data(), bytes.size());
         };
-        const kodra::platform::UserInterface quiet;
-        const std::string_view block(static_cast<const char*>(data), size);
-        std::vector<kodra::ManifestRecord> records;
-        kodra::MessagePlace place;
-        place.input = inputName;
-        int messages = 0;
-        // Records of messages without parts (or that failed) carry no bytes: they reach
-        // the caller with none.
-        auto handOn = [&] {
-            for (const kodra::ManifestRecord& record : records) {
-                if (record.part) continue;  // a part's record was handed on with its bytes
-                const std::string json = kodra::toJsonLine(record);
-                part(partContext, json.c_str(), json.size(), nullptr, 0);
-            }
-            records.clear();
-        };
-        if (isMbox) {
-            std::string scratch;
-            kodra::forEachMboxMessage(block, baseOffset, scratch, [&](long long offset, std::string_view message) {
-                place.offset = offset;
-                kodra::extractMessage(quiet, target, place, message, records);
-                handOn();
-                ++messages;
-            });
-        } else {
-            kodra::extractMessage(quiet, target, place, block, records);
-            handOn();
-            ++messages;
-        }
-        return messages;
+        // Records of messages without parts (or that failed) carry no bytes: they reach the
+        // caller with none; a part's record was handed on with its bytes.
+        return extractBlock(target, data, size, inputName, baseOffset, isMbox != 0, [&](const kodra::ManifestRecord& record) {
+            if (record.part) return;
+            const std::string json = kodra::toJsonLine(record);
+            part(partContext, json.c_str(), json.size(), nullptr, 0);
+        });
+    } catch (...) {
+        return -1;
+    }
+}
+
+extern "C" KODRA_API int KODRA_CALL KodraExtractMemoryByHash(KodraContext* context, const void* data, size_t size,
+                                                             const char* inputName, long long baseOffset, int isMbox,
+                                                             const char* outputFolder, void* recordContext,
+                                                             void(KODRA_CALL* record)(void*, const char*, size_t)) {
+    if (!context || (!data && size > 0) || !inputName || !outputFolder || !record) return -1;
+    try {
+        if (!kodra::platform::makeFolders(outputFolder)) return -1;
+        kodra::ExtractTarget target;
+        target.layout = kodra::PartLayout::byHash;
+        target.outputFolder = outputFolder;
+        return extractBlock(target, data, size, inputName, baseOffset, isMbox != 0, [&](const kodra::ManifestRecord& each) {
+            const std::string json = kodra::toJsonLine(each);
+            record(recordContext, json.c_str(), json.size());
+        });
     } catch (...) {
         return -1;
     }

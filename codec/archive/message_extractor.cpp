@@ -6,8 +6,10 @@
 #include "frame/stdio_file.h"
 #include "platform/sha256.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <set>
 
 namespace kodra {
@@ -147,9 +149,22 @@ bool MessageSink::openFolderOutput() {
     return file_ != nullptr;
 }
 
+// Numbers temporary files for targets that bring no counter. It starts at a random value, so
+// that processes storing into one folder (workers of a cluster) seldom try the same name.
+std::atomic<unsigned long long>& processTemporaryCounter() {
+    static std::atomic<unsigned long long> counter{[] {
+        std::random_device random;
+        const auto clock = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+        return ((static_cast<unsigned long long>(random()) << 32u) | random()) ^ clock;
+    }()};
+    return counter;
+}
+
 bool MessageSink::openTemporaryOutput() {
+    std::atomic<unsigned long long>& counter =
+        target_.temporaryCounter ? *target_.temporaryCounter : processTemporaryCounter();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned long long number = target_.temporaryCounter ? (*target_.temporaryCounter)++ : 0;
+        const unsigned long long number = counter++;
         filePath_ = target_.outputFolder + "/.kodra-" + std::to_string(number) + ".part";
         file_.reset(platform::createNewFile(filePath_.c_str()));
         if (file_) return platform::identifyOpenFile(file_.get(), identity_);

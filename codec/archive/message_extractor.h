@@ -28,7 +28,7 @@ struct ExtractTarget {
     PartLayout layout = PartLayout::none;
     std::string outputFolder;  // folders, byHash: where parts go (exists)
     PartBytes partBytes;       // memoryByHash
-    std::atomic<unsigned long long>* temporaryCounter = nullptr;  // byHash: names temporary files
+    std::atomic<unsigned long long>* temporaryCounter = nullptr;  // byHash: names temporary files (null: a process-wide one)
 };
 
 // Where the message stands.

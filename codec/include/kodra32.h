@@ -562,6 +562,19 @@ KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext *context, const void *d
                                             void *partContext, KodraExtractedPart part);
 
 /*
+ * The same block as KodraExtractMemory takes, its parts stored once each under outputFolder
+ * as "ab/abcdef..." (as KodraExtract stores them with byHash; a copy already there is kept,
+ * so workers of several processes may share the folder). Every record goes to record, in
+ * order. Returns the number of messages, -1 for a null argument or an output folder that
+ * cannot be made.
+ */
+KODRA_API int KODRA_CALL KodraExtractMemoryByHash(KodraContext *context, const void *data, size_t size,
+                                                  const char *inputName, long long baseOffset, int isMbox,
+                                                  const char *outputFolder, void *recordContext,
+                                                  void(KODRA_CALL *record)(void *context, const char *json,
+                                                                           size_t size));
+
+/*
  * Reads one archive input (as KodraExtract takes them) and hands every message to message,
  * in order: for an mbox its "From " line's byte offset and its text without that line,
  * quoted "From " lines unquoted (file null); for Maildir and folders the file's path

@@ -10,7 +10,7 @@ then as the system's libkodra32.so.0 (KODRA32.dll on Windows). Decodes release t
 """
 
 from ._library import KodraError, library_path
-from .archive import ExtractedPart, Message, extract, extract_memory, messages
+from .archive import ExtractedPart, Message, extract, extract_memory, extract_memory_by_hash, messages
 from .decode import ENCODINGS, Part, PartStatus, decode, decode_file, list_parts
 
 __all__ = [
@@ -24,6 +24,7 @@ __all__ = [
     "decode_file",
     "extract",
     "extract_memory",
+    "extract_memory_by_hash",
     "library_path",
     "list_parts",
     "messages",

@@ -103,6 +103,8 @@ _OPTIONAL = {
     "KodraExtractMemory": (_c_int, [_c_void_p, _c_void_p, _c_size_t, _c_char_p, ctypes.c_longlong, _c_int,
                                     _c_void_p, ExtractedPart]),
     "KodraReadArchive": (_c_int, [_c_void_p, _c_char_p, _c_void_p, ArchiveMessage]),
+    "KodraExtractMemoryByHash": (_c_int, [_c_void_p, _c_void_p, _c_size_t, _c_char_p, ctypes.c_longlong, _c_int,
+                                          _c_char_p, _c_void_p, ExtractRecord]),
 }
 
 

@@ -202,3 +202,39 @@ def extract_memory(data, input_name: str, base_offset: int = 0, mbox: bool = Tru
     if result < 0:
         raise KodraError("cannot extract the block")
     return collected
+
+
+def extract_memory_by_hash(data, input_name: str, output, base_offset: int = 0, mbox: bool = True,
+                           on_record: Optional[Callable[[dict], None]] = None) -> List[dict]:
+    """Decodes one block as extract_memory() does and stores each part once under the local
+    folder output as "ab/<sha256>" (a copy already there is kept, so processes may share the
+    folder). The records go to on_record(record) when given, else come back as a list; they
+    equal extract(by_hash=True)'s. No part's bytes pass through Python.
+    """
+    run = _library.function("KodraExtractMemoryByHash")
+    pointer, size, keep = _library.memory_view(data)
+    collected: List[dict] = []
+    errors: List[BaseException] = []
+
+    def on_extracted(_context, json_pointer, json_size):
+        if errors:
+            return
+        try:
+            record = _record(json_pointer, json_size)
+            if on_record is not None:
+                on_record(record)
+            else:
+                collected.append(record)
+        except BaseException as error:  # noqa: B902
+            errors.append(error)
+
+    callback = _library.ExtractRecord(on_extracted)
+    with _library.Context() as context:
+        result = run(context, pointer, size, _library.encode_path(input_name), int(base_offset),
+                     1 if mbox else 0, _library.encode_path(output), None, callback)
+    del keep
+    if errors:
+        raise errors[0]
+    if result < 0:
+        raise KodraError(f"cannot extract the block into {os.fspath(output)}")
+    return collected

@@ -24,7 +24,8 @@ import uuid
 from dataclasses import dataclass
 from typing import Iterable, List, Optional
 
-from .archive import extract_memory
+from . import _library
+from .archive import extract_memory, extract_memory_by_hash
 
 DEFAULT_BLOCKSIZE = 64 << 20
 _SCAN_STEP = 1 << 16
@@ -313,11 +314,20 @@ def extract_unit(unit: ArchiveUnit, output_url: Optional[str] = None,
             store.put(record["path"], payload)
         records.append(record)
 
+    # A local output folder is written by the library itself: no part's bytes pass through Python.
+    direct = store.local and _library.has_export("KodraExtractMemoryByHash")
+
+    def on_record(record):
+        on_part(record, None)
+
     try:
         with _unit_bytes(unit, storage_options) as (data, offset):
             if unit.kind == "mbox" and not len(data):
                 return []
-            extract_memory(data, unit.input, offset, unit.kind == "mbox", on_part=on_part)
+            if direct:
+                extract_memory_by_hash(data, unit.input, store.root, offset, unit.kind == "mbox", on_record=on_record)
+            else:
+                extract_memory(data, unit.input, offset, unit.kind == "mbox", on_part=on_part)
     except OSError:
         if unit.kind == "mbox":
             raise

@@ -134,6 +134,19 @@ def test_extract_memory_equals_extract_by_hash(tmp_path, mbox_path):
             assert files[part.record["path"]] == part.data, f"{part.record['path']}: bytes differ"
 
 
+@requires_export("KodraExtractMemoryByHash")
+def test_extract_memory_by_hash_stores_what_extract_by_hash_stores(tmp_path, mbox_path):
+    by_run = kodra.extract([str(mbox_path)], tmp_path / "out", by_hash=True)
+    data = bytearray(mbox_path.read_bytes())  # a writable buffer, as a mapped block is
+    got = kodra.extract_memory_by_hash(data, str(mbox_path), tmp_path / "direct", 0, mbox=True)
+    assert got == by_run
+    assert stored_files(tmp_path / "direct") == stored_files(tmp_path / "out")
+    streamed = []
+    kodra.extract_memory_by_hash(bytes(data), str(mbox_path), tmp_path / "direct", mbox=True, on_record=streamed.append)
+    assert streamed == by_run, "a second pass into the same folder gave other records"
+    assert stored_files(tmp_path / "direct") == stored_files(tmp_path / "out"), "a second pass changed the folder"
+
+
 @requires_export("KodraExtractMemory")
 def test_extract_memory_streams_to_a_callback():
     seen = []

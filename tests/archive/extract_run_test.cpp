@@ -249,6 +249,45 @@ TEST_F(ExtractRun, MemoryExportEqualsByHashRecords) {
     EXPECT_EQ(got.files, byHash.files);
 }
 
+// KodraExtractMemoryByHash stores what KodraExtract stores with byHash, whether the archive
+// comes as one block or in blocks cut at "From " lines, and a second pass into the same
+// folder (another worker's copy) keeps the files and leaves no temporary file behind.
+TEST_F(ExtractRun, MemoryByHashExportStoresWhatByHashStores) {
+    const RunOutcome byHash = run(settings("out", true, 1, 64));
+    const std::string mbox = testing::sampleMbox();
+    std::size_t cut = mbox.find("\nFrom ", mbox.find("\nFrom ") + 1) + 1;
+    ASSERT_NE(cut, std::string::npos + 1);
+    struct Row {
+        const char* name;
+        std::vector<std::size_t> cuts;  // block starts after 0
+        int passes;
+    } rows[] = {{"one_block", {}, 1}, {"two_blocks", {cut}, 1}, {"two_passes", {cut}, 2}};
+    for (const Row& row : rows) {
+        const std::string folder = folder_.file(std::string("mem-") + row.name);
+        KodraContext* context = KodraOpenContext();
+        std::vector<std::string> records;
+        int messages = 0;
+        for (int pass = 0; pass < row.passes; ++pass) {
+            records.clear();
+            messages = 0;
+            std::vector<std::size_t> starts{0};
+            starts.insert(starts.end(), row.cuts.begin(), row.cuts.end());
+            starts.push_back(mbox.size());
+            for (std::size_t i = 0; i + 1 < starts.size(); ++i)
+                messages += KodraExtractMemoryByHash(
+                    context, mbox.data() + starts[i], starts[i + 1] - starts[i], mbox_.c_str(),
+                    static_cast<long long>(starts[i]), 1, folder.c_str(), &records,
+                    [](void* self, const char* json, size_t size) {
+                        static_cast<std::vector<std::string>*>(self)->emplace_back(json, size);
+                    });
+        }
+        KodraCloseContext(context);
+        EXPECT_EQ(messages, 5) << row.name;
+        EXPECT_EQ(records, byHash.records) << row.name;
+        EXPECT_EQ(filesUnder(folder), byHash.files) << row.name;
+    }
+}
+
 TEST(ExtractExports, NullArguments) {
     KodraContext* context = KodraOpenContext();
     const char* inputs[] = {"x"};
@@ -261,6 +300,9 @@ TEST(ExtractExports, NullArguments) {
         {"null options", KodraExtract(context, inputs, 1, nullptr, nullptr)},
         {"no inputs", KodraExtract(context, inputs, 0, nullptr, &options)},
         {"memory without callback", KodraExtractMemory(context, "", 0, "x", 0, 1, nullptr, nullptr)},
+        {"by hash without callback", KodraExtractMemoryByHash(context, "", 0, "x", 0, 1, ".", nullptr, nullptr)},
+        {"by hash without folder",
+         KodraExtractMemoryByHash(context, "", 0, "x", 0, 1, nullptr, nullptr, [](void*, const char*, size_t) {})},
         {"read without callback", KodraReadArchive(context, "x", nullptr, nullptr)},
     };
     for (const Row& row : rows) EXPECT_EQ(row.got, -1) << row.name << ": got " << row.got << ", want -1";
