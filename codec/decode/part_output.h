@@ -44,6 +44,7 @@ public:
     };
 
     PartOutput() = default;
+    ~PartOutput() override;
     PartOutput(const PartOutput&) = delete;
     PartOutput& operator=(const PartOutput&) = delete;
 
