@@ -109,7 +109,7 @@ extern "C" KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext* context, co
 extern "C" KODRA_API int KODRA_CALL KodraExtractMemoryByHash(KodraContext* context, const void* data, size_t size,
                                                              const char* inputName, long long baseOffset, int isMbox,
                                                              const char* outputFolder, void* recordContext,
-                                                             void(KODRA_CALL* record)(void*, const char*, size_t)) {
+                                                             KodraExtractedRecord record) {
     if (!context || (!data && size > 0) || !inputName || !outputFolder || !record) return -1;
     try {
         if (!kodra::platform::makeFolders(outputFolder)) return -1;

@@ -568,11 +568,11 @@ KODRA_API int KODRA_CALL KodraExtractMemory(KodraContext *context, const void *d
  * order. Returns the number of messages, -1 for a null argument or an output folder that
  * cannot be made.
  */
+typedef void(KODRA_CALL *KodraExtractedRecord)(void *context, const char *json, size_t size);
 KODRA_API int KODRA_CALL KodraExtractMemoryByHash(KodraContext *context, const void *data, size_t size,
                                                   const char *inputName, long long baseOffset, int isMbox,
                                                   const char *outputFolder, void *recordContext,
-                                                  void(KODRA_CALL *record)(void *context, const char *json,
-                                                                           size_t size));
+                                                  KodraExtractedRecord record);
 
 /*
  * Reads one archive input (as KodraExtract takes them) and hands every message to message,
