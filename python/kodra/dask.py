@@ -370,12 +370,17 @@ def extract(urls: Iterable[str], output_url: Optional[str], manifest_url: Option
     """Extracts urls on a Dask cluster (client, or the current scheduler when None) and returns
     the manifest records in input order; with manifest_url they are also written there as
     JSON Lines."""
-    bag = extract_bag(urls, output_url, blocksize, storage_options)
     if client is not None:
-        records = client.compute(bag).result()
+        # One task per unit, gathered straight to the caller: a bag's compute would first
+        # concatenate every partition on one worker and send the whole list on from there.
+        units = archive_units(urls, blocksize, storage_options)
+        if output_url is not None:
+            fs, path = _filesystem(output_url, storage_options)
+            output_url = fs.unstrip_protocol(path)
+        futures = client.map(extract_unit, units, output_url=output_url, storage_options=storage_options, pure=False)
+        records = [record for unit_records in client.gather(futures) for record in unit_records]
     else:
-        records = bag.compute()
-    records = list(records)
+        records = list(extract_bag(urls, output_url, blocksize, storage_options).compute())
     if manifest_url is not None:
         fs, path = _filesystem(manifest_url, storage_options)
         with fs.open(path, "w", encoding="utf-8", newline="\n") as handle:
