@@ -31,6 +31,21 @@ int postingKind(Kind kind) {
     return kind == Kind::yenc ? KODRA_POSTING_YENC : kind == Kind::uu ? KODRA_POSTING_UU : KODRA_POSTING_PARTIAL;
 }
 
+// A joining decode of inputs into a recording sink, and the postings it reported.
+struct SinkJoin {
+    RecordingSink sink;
+    PostingRecorder recorder;
+    int decoded = 0;
+};
+
+SinkJoin joinToSink(KodraContext* context, const std::vector<KodraInput>& inputs) {
+    SinkJoin join;
+    const KodraSink callbacks = join.sink.sink();
+    const KodraPostingReport report = join.recorder.report();
+    join.decoded = KodraDecodeInputs(context, inputs.data(), static_cast<int>(inputs.size()), nullptr, &callbacks, &report);
+    return join;
+}
+
 struct PermutationRow {
     const char* name;
     Kind kind;
@@ -51,12 +66,10 @@ TEST_P(JoinEveryOrder, JoinsBitExactToASink) {
         std::vector<std::string> blocks;
         for (int index : order) blocks.push_back(posting.articles[static_cast<std::size_t>(index)]);
         const std::vector<KodraInput> inputs = memoryInputs(blocks);
-        RecordingSink sink;
-        const KodraSink callbacks = sink.sink();
-        PostingRecorder recorder;
-        const KodraPostingReport report = recorder.report();
-        const int decoded = KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), nullptr,
-                                              &callbacks, &report);
+        const SinkJoin join = joinToSink(context.get(), inputs);
+        const RecordingSink& sink = join.sink;
+        const PostingRecorder& recorder = join.recorder;
+        const int decoded = join.decoded;
         const std::string which = "order " + std::to_string(permutations);
         EXPECT_EQ(decoded, 1) << which;
         EXPECT_TRUE(sink.errors.empty()) << which << ": " << (sink.errors.empty() ? "" : sink.errors.front());
@@ -147,12 +160,10 @@ TEST_P(JoinFaults, ReportedByNumberAndNeverUnderTheFinalName) {
     const std::vector<KodraInput> inputs = memoryInputs(blocks);
     ContextHandle context(KodraOpenContext());
 
-    RecordingSink sink;
-    const KodraSink callbacks = sink.sink();
-    PostingRecorder recorder;
-    const KodraPostingReport report = recorder.report();
-    const int decoded = KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), nullptr,
-                                          &callbacks, &report);
+    const SinkJoin join = joinToSink(context.get(), inputs);
+    const RecordingSink& sink = join.sink;
+    const PostingRecorder& recorder = join.recorder;
+    const int decoded = join.decoded;
     ASSERT_EQ(recorder.postings.size(), 1u);
     const RecordedPosting& got = recorder.postings[0];
     EXPECT_EQ(got.status, row.status) << "reason: " << got.reason;
@@ -257,13 +268,10 @@ TEST_P(JoinKeptIncomplete, KeepsFoundPartsAtTheirOffsets) {
         blocks.back() = replaced(blocks.back(), yencField(blocks.back(), "begin="), std::string("begin=") + row.lastBegin);
     const std::vector<KodraInput> inputs = memoryInputs(blocks);
     ContextHandle context(KodraOpenContext());
-    RecordingSink sink;
-    const KodraSink callbacks = sink.sink();
-    PostingRecorder recorder;
-    const KodraPostingReport report = recorder.report();
-    EXPECT_EQ(KodraDecodeInputs(context.get(), inputs.data(), static_cast<int>(inputs.size()), nullptr, &callbacks,
-                                &report),
-              0);
+    const SinkJoin join = joinToSink(context.get(), inputs);
+    const RecordingSink& sink = join.sink;
+    const PostingRecorder& recorder = join.recorder;
+    EXPECT_EQ(join.decoded, 0);
     ASSERT_EQ(recorder.postings.size(), 1u);
     EXPECT_NE(recorder.postings[0].status, KODRA_POSTING_COMPLETE);
     EXPECT_NE(recorder.postings[0].reason.find(row.reasonHas), std::string::npos)
@@ -331,12 +339,10 @@ TEST_P(JoinMixedInput, OneInputHoldsEveryPostingAndOrdinaryFilesDecodeOnce) {
     }
     const std::vector<KodraInput> inputs{KodraInput{nullptr, input.data(), input.size()}};
     ContextHandle context(KodraOpenContext());
-    RecordingSink sink;
-    const KodraSink callbacks = sink.sink();
-    PostingRecorder recorder;
-    const KodraPostingReport report = recorder.report();
-    const int decoded = KodraDecodeInputs(context.get(), inputs.data(), 1, nullptr, &callbacks, &report);
-    EXPECT_EQ(decoded, 4);
+    const SinkJoin join = joinToSink(context.get(), inputs);
+    const RecordingSink& sink = join.sink;
+    const PostingRecorder& recorder = join.recorder;
+    EXPECT_EQ(join.decoded, 4);
     EXPECT_TRUE(sink.errors.empty());
     std::map<std::string, std::string> got;
     for (const RecordedPart& part : sink.parts) {
