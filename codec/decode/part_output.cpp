@@ -107,6 +107,9 @@ std::uint8_t* PartOutput::reserve(std::size_t size) noexcept {
 
 bool PartOutput::write(const void* data, std::size_t size) noexcept {
     if (state_ != State::open || failed_) return !failed_;
+    // Nothing to copy: before the first chunk is taken there is no room to point at, and an
+    // empty write must not fail the part for that.
+    if (size == 0) return true;
     if (size >= kChunk) {  // large pieces go straight through
         if (!flush()) return false;
         ByteSink* target = file_ ? static_cast<ByteSink*>(file_.get()) : callback_.get();

@@ -360,6 +360,9 @@ TEST(DecodeEngine, RawPartsAreWrittenByteForByte) {
         {"LF message", toLf(rawPartsMessage(kText8, "\x01\x02\r\x03", b)), toLf(kText8), "\x01\x02\r\x03"},
         {"CR message", toCr(rawPartsMessage("one\r\ntwo\r\n\r\nfour", "\x01\r\x02", b)), "one\rtwo\r\rfour",
          "\x01\r\x02"},
+        // The first part's first line is empty: nothing to copy before its line end.
+        {"first part opens with an empty line", rawPartsMessage("\r\nafter a blank line", binary, b),
+         "\r\nafter a blank line", binary},
     };
     for (const Row& row : rows) {
         const std::vector<Part> got = decodeMemory(row.message);
