@@ -117,49 +117,36 @@ ArchiveListing listArchiveUnits(const std::string& input, std::size_t inputIndex
 }
 
 bool readArchiveUnit(const ArchiveUnit& unit, std::string& bytes, std::string& error) {
-    bytes.clear();
-    if (!unit.error.empty()) {
-        error = unit.error;
+    const auto fail = [&](const std::string& reason) {
+        bytes.clear();
+        error = reason;
         return false;
-    }
-    if (unit.kind == ArchiveKind::standardInput) {
-        error = "standard input is read as a stream";
-        return false;
-    }
+    };
+    if (!unit.error.empty()) return fail(unit.error);
+    if (unit.kind == ArchiveKind::standardInput) return fail("standard input is read as a stream");
     const StdioFile file(platform::openInputFile(unit.path.c_str()));
-    if (!file) {
-        error = "cannot open the file";
-        return false;
-    }
+    if (!file) return fail("cannot open the file");
     try {
         if (unit.kind == ArchiveKind::mbox) {
             if (unit.offset < 0 || unit.size < 0 ||
-                !platform::seekInputFile(file.get(), static_cast<std::uint64_t>(unit.offset))) {
-                error = "cannot seek in the file";
-                return false;
-            }
+                !platform::seekInputFile(file.get(), static_cast<std::uint64_t>(unit.offset)))
+                return fail("cannot seek in the file");
+            // Resized, not cleared first: the buffer is read over unit after unit, and only
+            // the bytes it grows by are zeroed.
             bytes.resize(static_cast<std::size_t>(unit.size));
             const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-            if (got != bytes.size()) {
-                error = std::ferror(file.get()) ? "cannot read the file" : "the file is shorter than when it was listed";
-                bytes.clear();
-                return false;
-            }
+            if (got != bytes.size())
+                return fail(std::ferror(file.get()) ? "cannot read the file" : "the file is shorter than when it was listed");
             return true;
         }
         // A message file is read whole, as it is now.
+        bytes.clear();
         bytes.reserve(static_cast<std::size_t>(platform::sizeOfOpenFile(file.get())));
         char chunk[64 * 1024];
         for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) bytes.append(chunk, got);
-        if (std::ferror(file.get())) {
-            error = "cannot read the file";
-            bytes.clear();
-            return false;
-        }
+        if (std::ferror(file.get())) return fail("cannot read the file");
     } catch (const std::bad_alloc&) {
-        error = "out of memory";
-        bytes.clear();
-        return false;
+        return fail("out of memory");
     }
     return true;
 }

@@ -8,14 +8,6 @@
 namespace kodra {
 namespace {
 
-// True when the line that begins at `at` is ">" repeated, then "From ": a line the writer
-// quoted (mboxrd), or one an mboxo writer quoted and one that a sender wrote so.
-bool isQuotedFromLine(std::string_view text, std::size_t at) noexcept {
-    std::size_t i = at;
-    while (i < text.size() && text[i] == '>') ++i;
-    return i > at && text.compare(i, kMboxFromPrefix.size(), kMboxFromPrefix) == 0;
-}
-
 // text without the empty line at its end, when its last line is empty: the separator the
 // writer added before the next "From " line (or at the end of the file).
 std::string_view withoutSeparator(std::string_view text) noexcept {
@@ -27,22 +19,22 @@ std::string_view withoutSeparator(std::string_view text) noexcept {
 }
 
 // text with one ">" taken from every quoted "From " line; a view of text itself when it
-// has none, else of scratch.
+// has none, else of scratch. Such lines are found by searching for ">From ", not by walking
+// every line: a Base64 body holds no ">", so an attachment is passed over in one search.
 std::string_view unquoted(std::string_view text, std::string& scratch) {
+    constexpr std::string_view kQuotedFrom = ">From ";
     bool copying = false;
     std::size_t copied = 0;  // text before this is in scratch (once copying)
-    for (std::size_t line = 0; line < text.size();) {
-        if (text[line] == '>' && isQuotedFromLine(text, line)) {
-            if (!copying) {
-                scratch.clear();
-                copying = true;
-            }
-            scratch.append(text, copied, line - copied);
-            copied = line + 1;  // the first ">" stays out
+    for (std::size_t at = text.find(kQuotedFrom); at != std::string_view::npos; at = text.find(kQuotedFrom, at + 1)) {
+        std::size_t line = at;  // back over the other ">" to where the line would begin
+        while (line > 0 && text[line - 1] == '>') --line;
+        if (line > 0 && text[line - 1] != '\n') continue;
+        if (!copying) {
+            scratch.clear();
+            copying = true;
         }
-        const void* end = std::memchr(text.data() + line, '\n', text.size() - line);
-        if (!end) break;
-        line = static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) + 1;
+        scratch.append(text, copied, line - copied);
+        copied = line + 1;  // the first ">" stays out
     }
     if (!copying) return text;
     scratch.append(text, copied, std::string_view::npos);
