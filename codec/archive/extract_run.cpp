@@ -232,12 +232,10 @@ ExtractResult runExtract(const ExtractSettings& settings) noexcept {
     try {
         if (settings.inputs.empty()) return ExtractResult::cannotStart;
         RunShared shared{settings, {}, {}, {}};
-        std::atomic<unsigned long long> temporaryNames{0};
         if (!settings.outputFolder.empty()) {
             if (!platform::makeFolders(settings.outputFolder.c_str())) return ExtractResult::cannotStart;
             shared.target.outputFolder = settings.outputFolder;
             shared.target.layout = settings.byHash ? PartLayout::byHash : PartLayout::folders;
-            shared.target.temporaryCounter = &temporaryNames;
         }
         StdioFile manifest;
         if (!settings.manifestPath.empty()) {

@@ -6,6 +6,7 @@
 #include "frame/stdio_file.h"
 #include "platform/sha256.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -149,9 +150,9 @@ bool MessageSink::openFolderOutput() {
     return file_ != nullptr;
 }
 
-// Numbers temporary files for targets that bring no counter. It starts at a random value, so
-// that processes storing into one folder (workers of a cluster) seldom try the same name.
-std::atomic<unsigned long long>& processTemporaryCounter() {
+// Numbers the by-hash store's temporary files. It starts at a random value, so that processes
+// storing into one folder (runs side by side, workers of a cluster) seldom try the same name.
+std::atomic<unsigned long long>& temporaryCounter() {
     static std::atomic<unsigned long long> counter{[] {
         std::random_device random;
         const auto clock = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -161,10 +162,8 @@ std::atomic<unsigned long long>& processTemporaryCounter() {
 }
 
 bool MessageSink::openTemporaryOutput() {
-    std::atomic<unsigned long long>& counter =
-        target_.temporaryCounter ? *target_.temporaryCounter : processTemporaryCounter();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned long long number = counter++;
+        const unsigned long long number = temporaryCounter()++;
         filePath_ = target_.outputFolder + "/.kodra-" + std::to_string(number) + ".part";
         file_.reset(platform::createNewFile(filePath_.c_str()));
         if (file_) return platform::identifyOpenFile(file_.get(), identity_);

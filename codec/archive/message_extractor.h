@@ -5,7 +5,6 @@
 #include "archive/manifest_record.h"
 #include "platform/platform.h"
 
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,7 +27,6 @@ struct ExtractTarget {
     PartLayout layout = PartLayout::none;
     std::string outputFolder;  // folders, byHash: where parts go (exists)
     PartBytes partBytes;       // memoryByHash
-    std::atomic<unsigned long long>* temporaryCounter = nullptr;  // byHash: names temporary files (null: a process-wide one)
 };
 
 // Where the message stands.

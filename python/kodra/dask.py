@@ -335,6 +335,14 @@ def extract_unit(unit: ArchiveUnit, output_url: Optional[str] = None,
     return records
 
 
+def _full_url(url, storage_options):
+    """url with its protocol, as workers elsewhere or in another folder need it (None stays None)."""
+    if url is None:
+        return None
+    fs, path = _filesystem(url, storage_options)
+    return fs.unstrip_protocol(path)
+
+
 def extract_bag(urls: Iterable[str], output_url: Optional[str], blocksize: int = DEFAULT_BLOCKSIZE,
                 storage_options: Optional[dict] = None):
     """A Dask bag of the manifest records of urls, one partition per unit, in input order.
@@ -344,9 +352,7 @@ def extract_bag(urls: Iterable[str], output_url: Optional[str], blocksize: int =
     import dask.bag
 
     units = archive_units(urls, blocksize, storage_options)
-    if output_url is not None:
-        fs, path = _filesystem(output_url, storage_options)
-        output_url = fs.unstrip_protocol(path)
+    output_url = _full_url(output_url, storage_options)
     if not units:
         return dask.bag.from_sequence([], npartitions=1)
     bag = dask.bag.from_sequence(units, npartitions=len(units))
@@ -374,10 +380,8 @@ def extract(urls: Iterable[str], output_url: Optional[str], manifest_url: Option
         # One task per unit, gathered straight to the caller: a bag's compute would first
         # concatenate every partition on one worker and send the whole list on from there.
         units = archive_units(urls, blocksize, storage_options)
-        if output_url is not None:
-            fs, path = _filesystem(output_url, storage_options)
-            output_url = fs.unstrip_protocol(path)
-        futures = client.map(extract_unit, units, output_url=output_url, storage_options=storage_options, pure=False)
+        futures = client.map(extract_unit, units, output_url=_full_url(output_url, storage_options),
+                             storage_options=storage_options, pure=False)
         records = [record for unit_records in client.gather(futures) for record in unit_records]
     else:
         records = list(extract_bag(urls, output_url, blocksize, storage_options).compute())
